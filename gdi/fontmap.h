@@ -1,0 +1,44 @@
+#pragma once
+// Windows fonts on Linux: a LOGFONT becomes a Qt font of the metric-compatible family
+// (Arial -> Liberation Sans, Times New Roman -> Liberation Serif, Courier New -> Liberation
+// Mono, Calibri -> Carlito, Cambria -> Caladea, others through fontconfig), sized the way GDI
+// reads the height: negative = character (em) height, positive = cell height, 0 = default.
+// Resolved fonts are cached: resolving the same LOGFONT at the same size is cheap.
+#include "objects.h"
+
+#include <QFont>
+#include <QRawFont>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kv::gdi {
+
+struct ResolvedFont {
+    QFont font;            // pixel size in device pixels; stretch applied for lfWidth
+    QRawFont raw;          // the same face at the same size, for positioned glyph runs
+    double ascent = 0;     // device pixels
+    double descent = 0;
+    double internalLeading = 0;
+    double widthScale = 1; // horizontal stretch asked by lfWidth (1 = natural)
+    bool underline = false, strikeOut = false;
+    bool symbol = false;   // SYMBOL_CHARSET or a symbol face: text maps to the private-use area
+    LogFont deviceLogFont; // the LOGFONT re-expressed in device pixels (height, width)
+
+    // Natural advance of a character in device pixels (width scale included).
+    double advance(char16_t c) const;
+    double textWidth(std::u16string_view text) const;
+};
+using ResolvedFontPtr = std::shared_ptr<const ResolvedFont>;
+
+// `deviceHeight` and `deviceWidth` are lfHeight and lfWidth already scaled into device pixels
+// (sign of the height kept: negative = em height, positive = cell height, 0 = default size).
+ResolvedFontPtr resolveFont(const LogFont& logFont, double deviceHeight, double deviceWidth);
+
+// The family we draw a Windows face name with.
+QString substituteFamily(std::u16string_view windowsFace);
+
+// ANSI text of EXTTEXTOUTA / WMF TEXTOUT, decoded in the code page of a LOGFONT charset.
+std::u16string decodeAnsi(std::string_view bytes, uint8_t charSet);
+
+} // namespace kv::gdi

@@ -1,0 +1,18 @@
+#pragma once
+// Replays a parsed picture onto a Dc with GDI's PlayEnhMetaFile semantics: the picture's
+// frame is stretched onto a rectangle given in the Dc's logical units, composed with the Dc's
+// own mapping; the picture sees a fresh DC state and cannot draw outside the Dc's clip; the
+// Dc's state is as before when playback ends.
+#include "dc.h"
+#include "records.h"
+
+namespace kv::gdi {
+
+struct PlayOptions {
+    size_t maxRecords = 5'000'000;   // work cap for hostile files
+};
+
+// Returns false when nothing could be played (empty picture, empty rectangle).
+bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOptions& options = {});
+
+} // namespace kv::gdi
