@@ -1,0 +1,25 @@
+#pragma once
+// Where the program finds its files on Linux.
+#include <QString>
+
+namespace kv {
+
+// The "Windows directory", home of the hand-off file. The hand-off file decides which files get
+// moved and deleted, so this is never a folder other users can write:
+// 1. $WINDIR when it names an existing directory that is not world-writable;
+// 2. else $XDG_RUNTIME_DIR on the same terms;
+// 3. else ~/.local/state/korvelle, created with mode 0700 when missing.
+// No trailing slash.
+QString windowsDirectory();
+
+// The spool directory: the first of $TEMP, $TMP, $TMPDIR that is set and not empty, with one trailing slash
+// or backslash removed, when it names an existing directory; else windowsDirectory().
+QString tempDirectory();
+
+// windowsDirectory() + "/KORVELLE.TMP".
+QString handoffFilePath();
+
+// "./KORVELLE.INI": resolved against the current directory whenever it is used.
+QString settingsFilePath();
+
+} // namespace kv
