@@ -1,0 +1,74 @@
+#pragma once
+// Shared set-up of the resource library tests: the library built beside the program, an
+// environment override that undoes itself, and a recorder for message boxes.
+#include "common/testenv.h"
+#include "platform/notify.h"
+#include "preview/resourcelib.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace kvtest {
+
+// Sets (or, with a null value, removes) an environment variable for the life of the object.
+class EnvOverride {
+public:
+    EnvOverride(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~EnvOverride()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// Records message boxes instead of showing them, for the life of the object.
+class MessageRecorder {
+public:
+    MessageRecorder() { kv::setMessageHandler([this](const kv::Message& m) { messages.push_back(m); }); }
+    ~MessageRecorder() { kv::setMessageHandler({}); }
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+    std::vector<kv::Message> messages;
+};
+
+// The folder in which the build puts the program and its resource library.
+inline QString programBuildDir() { return buildFile(QStringLiteral("app")); }
+
+// Every test starts with the built library as the current source and leaves the source as it
+// found it.
+class ResourceLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString library = programBuildDir() + QLatin1Char('/') + kv::kResourceFileName;
+        ASSERT_TRUE(QFileInfo(library).isFile()) << "resource library not built: " << library.toStdString();
+        m_saved = kv::currentResourceSource();
+        ASSERT_TRUE(kv::selectResourceLibrary(kv::kResourceFileName));
+    }
+    void TearDown() override { kv::restoreResourceSource(m_saved); }
+
+    EnvOverride m_dir{"KV_RESOURCE_DIR", programBuildDir().toLocal8Bit()};
+
+private:
+    QString m_saved;
+};
+
+} // namespace kvtest
