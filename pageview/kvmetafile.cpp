@@ -1,0 +1,298 @@
+#include "kvmetafile.h"
+
+#include "gdi/dc.h"
+#include "gdi/painterdevice.h"
+#include "pageloader.h"
+#include "platform/notify.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QTimer>
+#include <cmath>
+
+namespace kv {
+namespace {
+
+int trunc0(double v) { return int(std::trunc(v)); }
+
+gdi::ObjectPtr solidPen(int width, gdi::ColorRef color)
+{
+    gdi::Pen pen;
+    pen.style = gdi::PS_SOLID;
+    pen.width = width;
+    pen.color = color;
+    return gdi::makeObject(pen);
+}
+
+// Shows the wait cursor for as long as the page draws.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// A Dc of the control's paint context, known by a handle while it lives.
+class PaintContext {
+public:
+    PaintContext(QPainter& painter, const gdi::DeviceCaps& caps)
+        : device_(painter, caps), dc_(device_), handle_(registerDc(&dc_)) {}
+    ~PaintContext() { unregisterDc(handle_); }
+    gdi::Dc& dc() { return dc_; }
+    HDC handle() const { return handle_; }
+
+private:
+    gdi::PainterDevice device_;
+    gdi::Dc dc_;
+    HDC handle_;
+};
+
+} // namespace
+
+KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& file,
+                       QWidget* parent, const PageViewSettings& s)
+    : QWidget(parent)
+{
+    nWidth = nPageWidth = s.nHorzRes;
+    nHeight = nPageHeight = s.nVertRes;
+    lBorder = s.lPageBorder;
+    nPageBorColor = s.nPageBorColor;
+    nPrnXOffset = s.nXOffset;
+    nPrnYOffset = s.nYOffset;
+    nShadow_Deep = s.nShadow_Deep;
+    nShadow_Width = s.nShadow_Width;
+    nShadow_Color = s.nShadow_Color;
+    cMetaFormat = s.cMetaFormat;
+    cCaption = file;
+
+    setGeometry(left, top, width, height);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(gdi::toQRgb(nPageBorColor)));
+    setPalette(pal);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+KVMETAFILE::~KVMETAFILE()
+{
+    End();
+}
+
+void KVMETAFILE::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    Paint(painter);
+}
+
+void KVMETAFILE::Paint(QPainter& painter)
+{
+    const int w = width();
+    const int h = height();
+    PaintContext context(painter, displayCaps());
+    if (hMeta == 0 && !loadPage(context.handle()))
+        return;
+    if (nWidth <= 0 || nHeight <= 0 || w <= 0 || h <= 0)
+        return;
+
+    std::array<int32_t, 4> b = ENHMETASIZE(hMeta, 1);
+    b[2] -= trunc0(2 * nPrnXOffset);
+    b[3] -= trunc0(2 * nPrnYOffset);
+    const double f = lZoom ? nyfactor : 1.0;
+
+    gdi::Dc& dc = context.dc();
+    dc.setWindowOrg(trunc0(nXorig - nPrnXOffset), trunc0(nYorig - nPrnYOffset));
+    dc.setMapMode(gdi::MM_ANISOTROPIC);
+    dc.setWindowExt(trunc0(nWidth), trunc0(nHeight));
+    dc.setViewportExt(w, trunc0(f * h));
+
+    {
+        WaitCursor wait;
+        dc.rectangle({trunc0(-nPrnXOffset), trunc0(-nPrnYOffset),
+                      trunc0(nPageWidth - nPrnXOffset), trunc0(nPageHeight - nPrnYOffset)});
+        if (lBorder) {
+            const gdi::ObjectPtr previous = dc.state().pen;
+            dc.selectObject(solidPen(0, nPageBorColor));
+            dc.rectangle({-2, -2, trunc0(nPageWidth - 2 * nPrnXOffset),
+                          trunc0(nPageHeight - 2 * nPrnYOffset)});
+            dc.selectObject(previous);
+        }
+        PLAYENHMETAFILE(context.handle(), hMeta, {double(b[0]), double(b[1]), double(b[2]), double(b[3])});
+    }
+    KVShadow(dc);
+}
+
+bool KVMETAFILE::loadPage(HDC paintDc)
+{
+    if (cCaption.isEmpty())
+        return false;
+    if (!QFileInfo::exists(cCaption)) {
+        reportMissingFile();
+        return false;
+    }
+    hMeta = loadPageAsEmf(cCaption, cMetaFormat == QLatin1String("WMF"), paintDc);
+    return hMeta != 0;
+}
+
+// A modal box raised while painting would bring another paint when it closes, and the user
+// could never get out: the alert comes once per file name, after the paint has ended.
+void KVMETAFILE::reportMissingFile()
+{
+    if (alertedFile_ == cCaption)
+        return;
+    alertedFile_ = cCaption;
+    QPointer<KVMETAFILE> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self)
+            showMessage(BoxKind::Attention,
+                        "Could not find the Metafile,\r\nplease check your TEMP environment variable");
+    });
+}
+
+void KVMETAFILE::KVShadow(gdi::Dc& dc) const
+{
+    if (!lShadow)
+        return;
+    const int x0 = trunc0(-nPrnXOffset), y0 = trunc0(-nPrnYOffset);
+    const int x1 = trunc0(nPageWidth - nPrnXOffset), y1 = trunc0(nPageHeight - nPrnYOffset);
+    const gdi::ObjectPtr previous = dc.state().pen;
+    dc.selectObject(solidPen(nShadow_Width, nShadow_Color));
+    dc.moveTo(x0 + nShadow_Deep, y1);
+    dc.lineTo(x1, y1);
+    dc.moveTo(x1, y0 + nShadow_Deep);
+    dc.lineTo(x1, y1);
+    dc.selectObject(previous);
+}
+
+void KVMETAFILE::Shadow(QPainter& parentPainter) const
+{
+    if (!lShadow || cCaption.isEmpty() || !isVisible())
+        return;
+    QPen pen(QColor(gdi::toQRgb(nShadow_Color)));
+    pen.setWidth(std::max(1, nShadow_Width));
+    pen.setCapStyle(Qt::RoundCap);
+    parentPainter.save();
+    parentPainter.setRenderHint(QPainter::Antialiasing, false);
+    parentPainter.setPen(pen);
+    parentPainter.drawLine(nLeft() + nShadow_Deep, nBottom(), nRight(), nBottom());
+    parentPainter.drawLine(nRight(), nTop() + nShadow_Deep, nRight(), nBottom());
+    parentPainter.restore();
+}
+
+void KVMETAFILE::SetFile(const QString& file)
+{
+    cCaption = QFileInfo::exists(file) ? file : QString();
+    if (hMeta != 0) {
+        DELETEENHMETAFILE(hMeta);
+        hMeta = 0;
+    }
+}
+
+void KVMETAFILE::End()
+{
+    if (hMeta != 0) {
+        DELETEENHMETAFILE(hMeta);
+        hMeta = 0;
+    }
+}
+
+void KVMETAFILE::ZoomIn()
+{
+    if (lZoom)
+        return;
+    nWidth /= nXZoom;
+    nHeight /= nYZoom;
+    lZoom = true;
+    refresh();
+}
+
+void KVMETAFILE::ZoomOut()
+{
+    if (!lZoom)
+        return;
+    nWidth *= nXZoom;
+    nHeight *= nYZoom;
+    lZoom = false;
+    nXorig = 0;
+    nYorig = 0;
+    refresh();
+}
+
+void KVMETAFILE::SetZoomFactor(double nX, double nY)
+{
+    if (lZoom) {
+        nWidth *= nXZoom;
+        nHeight *= nYZoom;
+    }
+    nXZoom = nX;
+    nYZoom = nY;
+    if (lZoom) {
+        nWidth /= nXZoom;
+        nHeight /= nYZoom;
+        refresh();
+    }
+}
+
+void KVMETAFILE::SetOrg(std::optional<double> nX, std::optional<double> nY)
+{
+    if (nX)
+        nXorig = *nX;
+    if (nY)
+        nYorig = *nY;
+}
+
+void KVMETAFILE::refresh()
+{
+    update();
+    if (parentWidget())
+        parentWidget()->update(geometry().adjusted(-nShadow_Width, -nShadow_Width,
+                                                   nShadow_Width, nShadow_Width));
+}
+
+void KVMETAFILE::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && bLDblClick)
+        bLDblClick(int(event->position().x()), int(event->position().y()));
+}
+
+void KVMETAFILE::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton && bRClicked)
+        bRClicked();
+    QWidget::mousePressEvent(event);
+}
+
+void KVMETAFILE::keyPressEvent(QKeyEvent* event)
+{
+    if (bKeyDown)
+        bKeyDown(virtualKeyOf(*event), int(event->modifiers()));
+    else
+        QWidget::keyPressEvent(event);
+}
+
+int virtualKeyOf(const QKeyEvent& event)
+{
+    const bool keypad = event.modifiers() & Qt::KeypadModifier;
+    switch (event.key()) {
+    case Qt::Key_Minus: return keypad ? 109 : 189;
+    case Qt::Key_Plus: return keypad ? 107 : 187;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_End: return 35;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    default: break;
+    }
+    const int key = event.key();
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return key;
+    return 0;
+}
+
+} // namespace kv

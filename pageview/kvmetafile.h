@@ -1,0 +1,96 @@
+#pragma once
+// KVMETAFILE: the control that shows one page of the report. The page is laid out in a
+// logical space of the printer's pixels (its printable width and height) which an
+// anisotropic mapping stretches onto the control; zoomed, a part of that space is shown.
+// The page file is read once per file change and replayed at every paint.
+#include "gdi/metafileapi.h"
+#include "gdi/types.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+namespace kv {
+
+// What a page view takes over from the preview and its printer when it is made.
+struct PageViewSettings {
+    bool lPageBorder = false;
+    gdi::ColorRef nPageBorColor = 0;
+    int nShadow_Deep = 5;
+    int nShadow_Width = 5;
+    gdi::ColorRef nShadow_Color = 0;
+    QString cMetaFormat = QStringLiteral("EMF");
+    double nHorzRes = 0;   // the printer's printable width and height, device pixels
+    double nVertRes = 0;
+    double nXOffset = 0;   // the printer's printing offsets, device pixels
+    double nYOffset = 0;
+};
+
+class KVMETAFILE : public QWidget {
+    Q_OBJECT
+public:
+    // top, left, width, height in the parent's client pixels (a missing size is 100).
+    KVMETAFILE(int nTop, int nLeft, int nWidth, int nHeight, const QString& cFile,
+               QWidget* oWnd, const PageViewSettings& settings);
+    ~KVMETAFILE() override;
+
+    // --- members the other parts of the preview read or set ----------------------------
+    HENHMETAFILE hMeta = 0;
+    double nWidth = 0, nHeight = 0;    // logical window extent
+    double nXorig = 0, nYorig = 0;     // origin while zoomed, logical units
+    double nXZoom = 2, nYZoom = 4;     // zoom divisors
+    bool lZoom = false;
+    bool lShadow = true;
+    double nyfactor = 1;
+    bool lBorder = true;
+    gdi::ColorRef nPageBorColor = 0;
+    double nPrnXOffset = 0, nPrnYOffset = 0;
+    int nShadow_Deep = 5, nShadow_Width = 5;
+    gdi::ColorRef nShadow_Color = 0;
+    double nPageHeight = 0, nPageWidth = 0;
+    QString cMetaFormat = QStringLiteral("EMF");
+    QString cCaption;                  // the page file shown; "" = none
+
+    // Event callbacks: double click at (col, row), right click, key (virtual-key code).
+    std::function<void(int nCol, int nRow)> bLDblClick;
+    std::function<void()> bRClicked;
+    std::function<void(int nKey, int nFlags)> bKeyDown;
+
+    // The control's rectangle in the parent's client pixels, right and bottom inclusive.
+    int nTop() const { return geometry().top(); }
+    int nLeft() const { return geometry().left(); }
+    int nBottom() const { return geometry().top() + geometry().height() - 1; }
+    int nRight() const { return geometry().left() + geometry().width() - 1; }
+
+    // --- methods -------------------------------------------------------------------------
+    void Paint(QPainter& painter);
+    void SetFile(const QString& cFile);
+    // The half of the drop shadow that lies on the parent, drawn with the parent's painter
+    // in the parent's client pixels (the parent paints it: a child cannot draw on it).
+    void Shadow(QPainter& parentPainter) const;
+    void End();
+    void ZoomIn();
+    void ZoomOut();
+    void SetZoomFactor(double nX, double nY);
+    void SetOrg(std::optional<double> nX, std::optional<double> nY);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void KVShadow(gdi::Dc& dc) const;
+    bool loadPage(HDC paintDc);
+    void reportMissingFile();
+    void refresh();
+
+    QString alertedFile_;  // the missing-file alert comes once per file name
+};
+
+// The Windows virtual-key code of a Qt key event (keypad plus and minus are 107 and 109).
+int virtualKeyOf(const QKeyEvent& event);
+
+} // namespace kv
