@@ -55,8 +55,11 @@ struct PageLayout {
 //   zoomed:    zoom mode; the layout is then one zoomed page whatever `viewPages` holds.
 //   landscape: the printer page is landscape (only the zoomed nyfactor depends on it).
 //   xyFactor:  page aspect, printable height / printable width; must be > 0.
+// Rectangles are in client pixels of the window although the inputs are screen edges: that is
+// how the layout has always worked (see the one-page fitting test in layout.cpp).
 // Returns nothing ("change no control") for a view-page count other than 1, 2, 4, 6, 8 when
-// not zoomed, and for an aspect that is not a positive finite number.
+// not zoomed, for an aspect that is not a positive finite number, and for a zoomed window
+// with no height left (20 pixels or less between its edges).
 std::optional<PageLayout> layoutPages(const WindowEdges& edges, int viewPages, bool zoomed,
                                       bool landscape, double xyFactor);
 
