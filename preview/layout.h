@@ -59,7 +59,7 @@ struct PageLayout {
 // how the layout has always worked (see the one-page fitting test in layout.cpp).
 // Returns nothing ("change no control") for a view-page count other than 1, 2, 4, 6, 8 when
 // not zoomed, for an aspect that is not a positive finite number, and for a zoomed window
-// with no height left (20 pixels or less between its edges).
+// with no height left (bottom - top of 19 pixels or less).
 std::optional<PageLayout> layoutPages(const WindowEdges& edges, int viewPages, bool zoomed,
                                       bool landscape, double xyFactor);
 
