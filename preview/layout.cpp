@@ -14,8 +14,9 @@ constexpr double kManyPagesShare = 0.43;
 constexpr double kTopMargin = 50;
 constexpr double kBottomMargin = 90;
 constexpr double kGridBarRoom = 100;
-// The page control draws its shadow to the right; the later columns are pulled left by this much.
-constexpr double kShadowPull = 9;
+// Later columns (and the first of eight) sit this far off an even split; users know the preview
+// with exactly these positions, so the nudge stays.
+constexpr double kColumnNudge = 9;
 
 double windowWidth(const WindowEdges& e) { return e.right - e.left + 1.0; }
 double windowHeight(const WindowEdges& e) { return e.bottom - e.top + 1.0; }
@@ -78,7 +79,7 @@ PageLayout twoPages(const WindowEdges& e, double xy)
     }
     PageLayout out;
     out.rects[0] = ControlRect{top, left1, bottom, right1};
-    out.rects[1] = ControlRect{top, left2 - kShadowPull, bottom, right2 - kShadowPull};
+    out.rects[1] = ControlRect{top, left2 - kColumnNudge, bottom, right2 - kColumnNudge};
     return out;
 }
 
@@ -100,7 +101,7 @@ PageLayout grid(const WindowEdges& e, int columns, double xy)
 
     std::array<Column, 4> col{};
     if (W - 20 < columns * pw) {  // too wide: fit by width
-        const double nudge = columns == 4 ? kShadowPull : 0;
+        const double nudge = columns == 4 ? kColumnNudge : 0;
         col[0].left = W / (2 * columns) - (W / columns) * k + nudge;
         col[0].right = W / (2 * columns) + (W / columns) * k + nudge;
         pw = col[0].right - col[0].left;
@@ -108,10 +109,10 @@ PageLayout grid(const WindowEdges& e, int columns, double xy)
         top1 = kTopMargin;
         bottom1 = top1 + ph;
         for (int c = 1; c < columns; ++c)
-            col[c] = {col[c - 1].left + W / columns - kShadowPull,
-                      col[c - 1].right + W / columns - kShadowPull};
+            col[c] = {col[c - 1].left + W / columns - kColumnNudge,
+                      col[c - 1].right + W / columns - kColumnNudge};
     } else {  // fit by height, equal gaps
-        const double gap = (W - columns * (pw - kShadowPull)) / (columns + 1) - kShadowPull;
+        const double gap = (W - columns * (pw - kColumnNudge)) / (columns + 1) - kColumnNudge;
         col[0] = {gap, gap + pw};
         for (int c = 1; c < columns; ++c) {
             const double left = col[c - 1].right + gap;
