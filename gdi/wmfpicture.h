@@ -1,0 +1,16 @@
+#pragma once
+// The size a Windows metafile gives its own picture, for callers that want the picture rather
+// than GDI's conversion onto a whole reference surface (the image converter sizes its output
+// from it, as a METAFILEPICT would).
+#include "types.h"
+
+#include <optional>
+#include <span>
+
+namespace kv::gdi {
+
+// In 0.01 mm: a placeable header's bounding box at its units per inch; otherwise the first
+// SetWindowExt counted at 96 units per inch. Nothing when neither is there.
+std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes);
+
+} // namespace kv::gdi
