@@ -172,7 +172,9 @@ public:
     // Enters a nested playback: saves the whole state, resets the DC's attributes to a fresh
     // DC's, keeps the current clip as the meta region, and makes `base` (metafile device
     // units -> this Dc's device units) the transform every later mapping is composed with.
-    void beginPlayback(const QTransform& base);
+    // `reference` is the metafile's reference device (metric map modes inside the picture
+    // measure millimetres on it); null: this Dc's own device.
+    void beginPlayback(const QTransform& base, const DeviceCaps* reference = nullptr);
     void endPlayback();
 
 private:

@@ -1,0 +1,191 @@
+// Dc text: the selected LOGFONT resolved at the device size, glyph origins from the Dx
+// advances (or the font's own), alignment, update-current-position, opaque boxes and clipping.
+#include "dcimpl.h"
+
+#include <cmath>
+
+namespace kv::gdi {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+QPointF unit(QPointF v)
+{
+    const double len = std::hypot(v.x(), v.y());
+    return len > 1e-12 ? v / len : QPointF(1, 0);
+}
+
+double length(QPointF v) { return std::hypot(v.x(), v.y()); }
+
+QPolygonF quad(QPointF origin, QPointF along, QPointF up, QPointF down)
+{
+    return QPolygonF({origin + up, origin + along + up, origin + along + down, origin + down, origin + up});
+}
+
+// Where the glyphs of one run go, in device pixels.
+struct Layout {
+    std::vector<QPointF> origins;  // relative to the reference point, before alignment
+    QPointF total;                 // device vector from the first origin to the end of the run
+    QPointF logicalTotal;          // the same in logical units (for the current position)
+};
+
+} // namespace
+
+void Dc::extTextOutA(int32_t x, int32_t y, uint32_t options, const RectL* rect, std::string_view text,
+                     std::span<const int32_t> dx)
+{
+    const Font* f = std::get_if<Font>(state_.font.get());
+    extTextOut(x, y, options, rect, decodeAnsi(text, f ? f->logFont.charSet : 0), dx);
+}
+
+void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, std::u16string_view text,
+                    std::span<const int32_t> dx)
+{
+    const Font* f = std::get_if<Font>(state_.font.get());
+    if (!f)
+        return;
+    const LogFont& lf = f->logFont;
+    const QTransform m = impl_->toDevice();
+    const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
+    const bool updateCp = state_.textAlign & TA_UPDATECP;
+    const QPointF refLogical = updateCp ? state_.currentPosition : QPointF(x, y);
+    const QPointF ref = m.map(refLogical);
+
+    ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
+    if (!font)
+        return;
+
+    // Escapement turns the baseline counter-clockwise as the page is seen; a mapping with y
+    // up reads angles the other way round in logical units.
+    const double a = lf.escapement / 10.0 * kPi / 180;
+    const bool yUp = impl_->pageTransform().m22() * impl_->base.m22() < 0;
+    const QPointF uLogical(std::cos(a), yUp ? std::sin(a) : -std::sin(a));
+    const QPointF dir = state_.graphicsMode == GM_ADVANCED ? unit(linear.map(uLogical))
+                                                          : QPointF(std::cos(a), -std::sin(a));
+    const QPointF down(-dir.y(), dir.x());
+
+    Layout layout;
+    layout.origins.reserve(text.size());
+    const bool pdy = options & ETO_PDY;
+    const size_t step = pdy ? 2 : 1;
+    if (!dx.empty() && dx.size() >= text.size() * step) {
+        QPointF at;  // logical offset along the run
+        const QPointF across(-uLogical.y(), uLogical.x());
+        for (size_t i = 0; i < text.size(); ++i) {
+            layout.origins.push_back(linear.map(at));
+            at += uLogical * dx[i * step];
+            if (pdy)
+                at -= across * dx[i * step + 1];
+        }
+        layout.logicalTotal = at;
+        layout.total = linear.map(at);
+    } else {
+        const double extra = state_.textCharExtra * impl_->xScale();
+        double along = 0;
+        for (char16_t c : text) {
+            layout.origins.push_back(dir * along);
+            along += font->advance(c) + extra;
+        }
+        if (state_.justifyCount > 0 && state_.justifyExtra != 0)
+            along += state_.justifyExtra * impl_->xScale();
+        layout.total = dir * along;
+        const QTransform inverse = linear.inverted();
+        layout.logicalTotal = inverse.map(layout.total);
+    }
+
+    // Alignment: a shift along the baseline, then across it to the baseline.
+    QPointF shift;
+    if ((state_.textAlign & TA_CENTER) == TA_CENTER)
+        shift = -layout.total / 2;
+    else if (state_.textAlign & TA_RIGHT)
+        shift = -layout.total;
+    if ((state_.textAlign & TA_BASELINE) == TA_BASELINE)
+        ;
+    else if (state_.textAlign & TA_BOTTOM)
+        shift -= down * font->descent;
+    else
+        shift += down * font->ascent;
+    const QPointF start = ref + shift;
+
+    if (updateCp) {
+        if ((state_.textAlign & TA_CENTER) == TA_CENTER)
+            ;
+        else if (state_.textAlign & TA_RIGHT)
+            state_.currentPosition = refLogical - layout.logicalTotal;
+        else
+            state_.currentPosition = refLogical + layout.logicalTotal;
+    }
+
+    std::optional<QPolygonF> rectQuad;
+    if (rect && (options & (ETO_OPAQUE | ETO_CLIPPED))) {
+        const QRectF r = QRectF(QPointF(rect->left, rect->top), QPointF(rect->right, rect->bottom)).normalized();
+        rectQuad = m.map(QPolygonF(r));
+    }
+    if (rectQuad && (options & ETO_OPAQUE)) {
+        QPainterPath p;
+        p.addPolygon(*rectQuad);
+        DrawBrush b = impl_->solidBrush(state_.bkColor);
+        b.rop2 = R2_COPYPEN;
+        impl_->fillDevicePath(p, Qt::WindingFill, b);
+    }
+    if (text.empty())
+        return;
+    const QPolygonF cell = quad(start, layout.total, -down * font->ascent, down * font->descent);
+    if (state_.bkMode == OPAQUE) {
+        QPainterPath p;
+        p.addPolygon(cell);
+        if (rectQuad && (options & ETO_CLIPPED)) {
+            QPainterPath clipPath;
+            clipPath.addPolygon(*rectQuad);
+            p = p.intersected(clipPath);
+        }
+        DrawBrush b = impl_->solidBrush(state_.bkColor);
+        b.rop2 = R2_COPYPEN;
+        impl_->fillDevicePath(p, Qt::WindingFill, b);
+    }
+    if (options & ETO_GLYPH_INDEX)
+        return;  // glyph numbers of the writer's font mean nothing in ours
+
+    TextRun run;
+    run.text.assign(text);
+    run.origins.reserve(layout.origins.size());
+    for (const QPointF& o : layout.origins)
+        run.origins.push_back(start + o);
+    run.font = font;
+    run.angle = std::atan2(-dir.y(), dir.x()) * 180 / kPi;
+    run.color = impl_->color(state_.textColor);
+    if (rectQuad && (options & ETO_CLIPPED))
+        run.clipBox = rectQuad;
+    run.rop2 = state_.rop2;
+    impl_->syncClip();
+    device_->drawText(run);
+    QRectF box = cell.boundingRect();
+    if (run.clipBox)
+        box &= run.clipBox->boundingRect();
+    impl_->addBounds(box);
+}
+
+double Dc::textWidth(std::u16string_view text)
+{
+    const Font* f = std::get_if<Font>(state_.font.get());
+    if (!f)
+        return 0;
+    const LogFont& lf = f->logFont;
+    ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
+    const double sx = impl_->xScale();
+    return font && sx > 0 ? (font->textWidth(text) + state_.textCharExtra * sx * double(text.size())) / sx : 0;
+}
+
+double Dc::textHeight()
+{
+    const Font* f = std::get_if<Font>(state_.font.get());
+    if (!f)
+        return 0;
+    const LogFont& lf = f->logFont;
+    ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
+    const double sy = impl_->yScale();
+    return font && sy > 0 ? (font->ascent + font->descent) / sy : 0;
+}
+
+} // namespace kv::gdi
