@@ -24,6 +24,7 @@ size_t RecordWriter::end()
         patchU32(recordStart_ + 4, uint32_t(size));
     else
         patchU32(recordStart_, uint32_t(size / 2));
+    ++records_;
     return size;
 }
 

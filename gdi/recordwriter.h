@@ -37,6 +37,10 @@ public:
     // Offset of the next byte from the start of the record being written.
     size_t recordOffset() const { return bytes_.size() - recordStart_; }
     size_t size() const { return bytes_.size(); }
+    // Records finished with end() or appended whole.
+    uint32_t recordCount() const { return records_; }
+    // Appends a record put together by another writer of the same format.
+    void appendRecord(std::span<const uint8_t> record) { raw(record); ++records_; }
     // Overwrites a 32-bit field at an absolute offset (header fields known only at the end).
     void patchU32(size_t offset, uint32_t v);
     void patchU16(size_t offset, uint16_t v);
@@ -48,6 +52,7 @@ private:
     Format format_;
     std::vector<uint8_t> bytes_;
     size_t recordStart_ = 0;
+    uint32_t records_ = 0;
 };
 
 } // namespace kv::gdi
