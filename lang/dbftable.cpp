@@ -119,11 +119,18 @@ std::string_view DbfTable::value(uint32_t record, int field) const
     return std::string_view(start + begin, end - begin);
 }
 
+// A damaged table is read as far as it goes but never written: a count that promises records
+// the file does not hold, or whole records' worth of bytes after the counted ones, means we
+// cannot tell where records really end, and a guess could overwrite one.
 bool DbfTable::canAppend() const
 {
     if (!hasHeader_ || header_.recordLength == 0) return false;
     if (header_.headerLength <= kHeaderSize || header_.headerLength > bytes_.size()) return false;
-    if (recordCount_ == std::numeric_limits<uint32_t>::max()) return false;
+    if (recordCount_ != header_.recordCount || recordCount_ == std::numeric_limits<uint32_t>::max())
+        return false;
+    const size_t end = appendOffset();
+    const size_t after = bytes_.size() - end;
+    if (after >= header_.recordLength && bytes_[end] != kEndOfFile) return false;
     const auto last = std::max_element(fields_.begin(), fields_.end(), [](auto& a, auto& b) {
         return a.offset + a.width < b.offset + b.width;
     });

@@ -56,12 +56,12 @@ public:
     // that does not exist.
     std::string_view value(uint32_t record, int field) const;
 
-    // True when a record can be added after the readable ones: the header is sound enough that
-    // the new record lands after every existing one and inside the declared layout.
+    // True when a record can be added: the header agrees with the file (every counted record is
+    // there, and what follows them is the end-of-file byte, a partial record or nothing), so the
+    // new record lands after every existing one.
     bool canAppend() const;
-    // Where the next record goes: after the last readable record, so neither a count that
-    // promises more records than the file holds nor bytes left after the last record can make
-    // an append leave a gap.
+    // Where the next record goes: right after the last record, whatever the file holds beyond
+    // (an old end-of-file byte, junk left after it).
     size_t appendOffset() const { return dataStart_ + size_t(recordCount_) * header_.recordLength; }
     // A record of blanks (deletion mark blank) of the table's record length.
     std::vector<uint8_t> blankRecord() const;

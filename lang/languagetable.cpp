@@ -56,6 +56,7 @@ void LanguageTable::buildIndex()
     index_.clear();
     const DbfTable& table = file_.table();
     keyField_ = table.fieldIndex("LANGUAGE1");
+    if (keyField_ >= 0 && table.fields()[size_t(keyField_)].width == 0) keyField_ = -1;
     if (keyField_ < 0) return;
     index_.reserve(table.recordCount());
     for (uint32_t r = 0; r < table.recordCount(); ++r)
@@ -84,7 +85,7 @@ std::optional<uint32_t> LanguageTable::find(const QByteArray& key, bool collect)
     }
     refresh();
     if (keyField_ < 0) {
-        problem_ = QStringLiteral("language table %1 has no column LANGUAGE1").arg(path_);
+        problem_ = QStringLiteral("language table %1 has no usable column LANGUAGE1").arg(path_);
         return std::nullopt;
     }
     if (auto record = lookup(key)) return record;
