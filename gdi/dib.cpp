@@ -71,12 +71,12 @@ bool isDecodable(const DibHeader& h)
 void readColours(ByteReader& in, const DibHeader& h, uint32_t usage, std::span<const QRgb> dcPalette,
                  PixelFormat& format)
 {
-    const uint32_t count = std::min<uint32_t>(dibColorCount(h), 1u << h.bitCount);
     if (usage == DIB_PAL_INDICES) {
-        for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t i = 0; i < (1u << h.bitCount); ++i)
             format.colours[i] = dcPalette[i % dcPalette.size()] | 0xFF000000u;
         return;
     }
+    const uint32_t count = std::min<uint32_t>(dibColorCount(h), 1u << h.bitCount);
     for (uint32_t i = 0; i < count; ++i) {
         if (usage == DIB_PAL_COLORS) {
             const uint16_t index = in.u16();

@@ -181,7 +181,8 @@ TEST(DibColourTable, PaletteIndexesWithoutPaletteUseTheSystemColours)
 TEST(DibColourTable, PaletteIndicesIndexTheDcPaletteDirectly)
 {
     const QRgb palette[2] = {qRgb(11, 22, 33), qRgb(44, 55, 66)};
-    const QImage image = decodeTwoPixels(kvtest::header({40, 2, 1, 8}), DIB_PAL_INDICES, palette);
+    // clrUsed counts table entries, which this usage has none of: it limits nothing.
+    const QImage image = decodeTwoPixels(kvtest::header({40, 2, 1, 8, BI_RGB, 1}), DIB_PAL_INDICES, palette);
     EXPECT_EQ(image.pixel(0, 0), palette[0]);
     EXPECT_EQ(image.pixel(1, 0), palette[1]);
 }
