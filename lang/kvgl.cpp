@@ -53,13 +53,13 @@ QString lookUp(const QString& key, int language)
     const std::optional<uint32_t> record = s.table.find(key.toUtf8(), true);
     reportOnce(s.table.problem());
     if (!record || language <= 1) return {};
-    const std::optional<QByteArray> text = s.table.translation(*record, language);
+    const std::optional<std::string_view> text = s.table.translation(*record, language);
     if (!text) {
         reportOnce(QStringLiteral("language table %1 has no column LANGUAGE%2")
                        .arg(s.table.path()).arg(language));
         return {};
     }
-    return QString::fromUtf8(*text);
+    return QString::fromUtf8(text->data(), qsizetype(text->size()));
 }
 
 } // namespace

@@ -47,7 +47,15 @@ void LanguageTable::close()
 
 void LanguageTable::refresh(bool checkHeader)
 {
+    lastCheck_ = std::chrono::steady_clock::now();
     if (file_.refresh(checkHeader)) buildIndex();
+}
+
+// Looking at the file costs a system call, more than the whole look-up; a hit only needs it to
+// notice edits that are not appends, and those may wait a moment.
+void LanguageTable::refreshNowAndThen()
+{
+    if (std::chrono::steady_clock::now() - lastCheck_ >= kRecheckInterval) refresh(false);
 }
 
 // First record of each key wins, so a hit is the record a linear search would stop at.
@@ -55,7 +63,9 @@ void LanguageTable::buildIndex()
 {
     index_.clear();
     const DbfTable& table = file_.table();
-    keyField_ = table.fieldIndex("LANGUAGE1");
+    for (size_t n = 0; n < columns_.size(); ++n)
+        columns_[n] = table.fieldIndex("LANGUAGE" + std::to_string(n));
+    keyField_ = columns_[1];
     if (keyField_ >= 0 && table.fields()[size_t(keyField_)].width == 0) keyField_ = -1;
     if (keyField_ < 0) return;
     index_.reserve(table.recordCount());
@@ -71,7 +81,7 @@ QByteArray LanguageTable::storedForm(const QByteArray& key) const
 std::optional<uint32_t> LanguageTable::lookup(const QByteArray& key) const
 {
     const QByteArray stored = storedForm(key);
-    const auto hit = index_.find(std::string(trimPad(std::string_view(stored.constData(), size_t(stored.size())))));
+    const auto hit = index_.find(trimPad(std::string_view(stored.constData(), size_t(stored.size()))));
     if (hit == index_.end()) return std::nullopt;
     return hit->second;
 }
@@ -83,7 +93,12 @@ std::optional<uint32_t> LanguageTable::find(const QByteArray& key, bool collect)
         problem_ = QStringLiteral("language table %1 could not be opened").arg(path_);
         return std::nullopt;
     }
-    refresh();
+    refreshNowAndThen();
+    if (keyField_ >= 0) {
+        if (auto record = lookup(key)) return record;
+    }
+    // Not found in what we hold: look at the file as it is now before calling it missing.
+    refresh(true);
     if (keyField_ < 0) {
         problem_ = QStringLiteral("language table %1 has no usable column LANGUAGE1").arg(path_);
         return std::nullopt;
@@ -125,13 +140,13 @@ std::optional<uint32_t> LanguageTable::append(const QByteArray& key)
     return added;
 }
 
-std::optional<QByteArray> LanguageTable::translation(uint32_t record, int language) const
+std::optional<std::string_view> LanguageTable::translation(uint32_t record, int language) const
 {
-    const int column = file_.table().fieldIndex("LANGUAGE" + std::to_string(language));
+    const int column = size_t(language) < columns_.size()
+        ? columns_[size_t(language)]
+        : file_.table().fieldIndex("LANGUAGE" + std::to_string(language));
     if (column < 0) return std::nullopt;
-    const std::string_view value = trimPad(file_.table().value(record, column));
-    return QByteArray(value.data(), qsizetype(value.size()));
+    return trimPad(file_.table().value(record, column));
 }
 
 } // namespace kv
-

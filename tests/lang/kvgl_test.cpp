@@ -2,9 +2,11 @@
 #include "langtesttable.h"
 
 #include "lang/kvgl.h"
+#include "lang/languagetable.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -167,7 +169,22 @@ TEST_F(KvGlTest, SeesRecordsThatAnotherProgramWroteMeanwhile)
     // A translator's tool rewrites the table in place while the preview runs.
     ASSERT_TRUE(kvtest::writeFile(path, kv::buildDbf(kvtest::languageColumns(),
                                                     {row("Format", "Dateiformat"), row("Name", "Name")})));
+    // Edits other than appends are noticed once the recheck interval has passed.
+    std::this_thread::sleep_for(kv::LanguageTable::kRecheckInterval + std::chrono::milliseconds(20));
     EXPECT_EQ(kv::KV_GL("Format"), "Dateiformat");
+}
+
+TEST_F(KvGlTest, AMissSeesWhatAnotherProcessAppendedAtOnce)
+{
+    openBuilt(kvtest::languageColumns(), {row("Name", "Name")});
+    kv::nLanguage = 2;
+    EXPECT_EQ(kv::KV_GL("Name"), "Name");
+    // Another preview appends a text with its translation (as a translator's later copy would).
+    std::vector<uint8_t> bytes = kv::buildDbf(kvtest::languageColumns(),
+                                              {row("Name", "Name"), row("Format", "Dateiformat")});
+    ASSERT_TRUE(kvtest::writeFile(path, bytes));
+    EXPECT_EQ(kv::KV_GL("Format"), "Dateiformat");
+    EXPECT_EQ(table().recordCount(), 2u) << "found, so not appended again";
 }
 
 TEST_F(KvGlTest, OpeningTwiceKeepsTheFirstTable)
