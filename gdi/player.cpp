@@ -224,6 +224,8 @@ private:
 
 } // namespace
 
+QRectF pictureFrame(const EmfHeader& header) { return frameOf(header, pixelsPerMm(header)); }
+
 bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOptions& options)
 {
     const EmfHeader& h = picture.header;

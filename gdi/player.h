@@ -6,11 +6,17 @@
 #include "dc.h"
 #include "records.h"
 
+#include <QRectF>
+
 namespace kv::gdi {
 
 struct PlayOptions {
     size_t maxRecords = 5'000'000;   // work cap for hostile files
 };
+
+// The frame a picture is played by, in 0.01 mm: rclFrame, or for an empty or inverted
+// frame the bounds measured on the reference device.
+QRectF pictureFrame(const EmfHeader& header);
 
 // Returns false when nothing could be played (empty picture, empty rectangle).
 bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOptions& options = {});

@@ -1,0 +1,213 @@
+// EMF bitmap records: BITBLT, STRETCHBLT, MASKBLT, PLGBLT, SETDIBITSTODEVICE, STRETCHDIBITS,
+// ALPHABLEND, TRANSPARENTBLT. Their DIBs are decoded here, once per page.
+#include "emfparse.h"
+
+#include "dib.h"
+
+#include <cmath>
+
+namespace kv::gdi::emfread {
+
+namespace {
+
+constexpr uint32_t AC_SRC_ALPHA = 1;
+
+struct SourceDib {
+    int32_t x = 0, y = 0;
+    XForm xform;
+    ColorRef bkColor = 0xFFFFFF;
+    uint32_t usage = 0, offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
+};
+
+// xSrc, ySrc, xformSrc, crBkColorSrc, iUsageSrc, offBmiSrc, cbBmiSrc, offBitsSrc, cbBitsSrc.
+SourceDib readSource(ByteReader& r)
+{
+    SourceDib s;
+    s.x = r.i32();
+    s.y = r.i32();
+    s.xform = readXForm(r);
+    s.bkColor = r.u32();
+    s.usage = r.u32();
+    s.offBmi = r.u32(); s.cbBmi = r.u32(); s.offBits = r.u32(); s.cbBits = r.u32();
+    return s;
+}
+
+// The source rectangle in bitmap pixels: the source DC's transform applied to its logical one.
+void placeSource(rec::Blt& b, const SourceDib& s, int32_t cx, int32_t cy)
+{
+    const XForm& x = s.xform;
+    const double px = s.x * x.eM11 + s.y * x.eM21 + x.eDx, py = s.x * x.eM12 + s.y * x.eM22 + x.eDy;
+    b.xSrc = int32_t(std::lround(px));
+    b.ySrc = int32_t(std::lround(py));
+    const bool plain = x.eM11 != 0 && x.eM22 != 0 && std::isfinite(x.eM11) && std::isfinite(x.eM22);
+    b.cxSrc = plain ? int32_t(std::lround(cx * x.eM11)) : cx;
+    b.cySrc = plain ? int32_t(std::lround(cy * x.eM22)) : cy;
+}
+
+void readDest(ByteReader& r, rec::Blt& b)
+{
+    readRect(r);  // rclBounds
+    b.xDest = r.i32(); b.yDest = r.i32(); b.cxDest = r.i32(); b.cyDest = r.i32();
+}
+
+uint32_t sourceFlags(const rec::Blt& b)
+{
+    return b.kind == rec::BltKind::Alpha && ((b.blendFunction >> 24) & AC_SRC_ALPHA) ? uint32_t(DibUseAlpha) : 0u;
+}
+
+// BITBLT, STRETCHBLT, ALPHABLEND and TRANSPARENTBLT share one layout; the stretching ones
+// end with the source size.
+template <rec::BltKind K, bool Stretch> bool blt(ByteReader& r, Context& c)
+{
+    rec::Blt b;
+    b.kind = K;
+    readDest(r, b);
+    const uint32_t op = r.u32();
+    const SourceDib s = readSource(r);
+    int32_t cx = b.cxDest, cy = b.cyDest;
+    if (Stretch) {
+        cx = r.i32();
+        cy = r.i32();
+    }
+    if (!r.ok())
+        return false;
+    b.rop = K == rec::BltKind::Stretch ? op : SRCCOPY;
+    b.blendFunction = K == rec::BltKind::Alpha ? op : 0;
+    b.transparentColor = K == rec::BltKind::Transparent ? op : 0;
+    b.srcBkColor = s.bkColor;
+    placeSource(b, s, cx, cy);
+    b.source = readBitmap(c, r, s.offBmi, s.cbBmi, s.offBits, s.cbBits, s.usage, sourceFlags(b));
+    return push(c, std::move(b));
+}
+
+bool maskBlt(ByteReader& r, Context& c)
+{
+    rec::Blt b;
+    b.kind = rec::BltKind::Mask;
+    readDest(r, b);
+    b.rop = r.u32();
+    const SourceDib s = readSource(r);
+    b.xMask = r.i32();
+    b.yMask = r.i32();
+    const uint32_t usage = r.u32(), offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    if (!r.ok())
+        return false;
+    b.srcBkColor = s.bkColor;
+    placeSource(b, s, b.cxDest, b.cyDest);
+    b.source = readBitmap(c, r, s.offBmi, s.cbBmi, s.offBits, s.cbBits, s.usage);
+    b.mask = readBitmap(c, r, offBmi, cbBmi, offBits, cbBits, usage, DibMonoAsIndexed);
+    return push(c, std::move(b));
+}
+
+// A parallelogram blit is a plain one drawn through a world transform that takes the source
+// rectangle onto the three given corners.
+bool plgBlt(ByteReader& r, Context& c)
+{
+    readRect(r);
+    const PointL p0 = readPoint(r), p1 = readPoint(r), p2 = readPoint(r);
+    SourceDib s;
+    s.x = r.i32(); s.y = r.i32();
+    const int32_t cx = r.i32(), cy = r.i32();
+    s.xform = readXForm(r);
+    s.bkColor = r.u32();
+    s.usage = r.u32();
+    s.offBmi = r.u32(); s.cbBmi = r.u32(); s.offBits = r.u32(); s.cbBits = r.u32();
+    if (!r.ok() || cx == 0 || cy == 0)
+        return false;
+    rec::Blt b;
+    b.cxDest = cx;
+    b.cyDest = cy;
+    placeSource(b, s, cx, cy);
+    b.source = readBitmap(c, r, s.offBmi, s.cbBmi, s.offBits, s.cbBits, s.usage);
+    XForm m;
+    m.eM11 = double(p1.x - p0.x) / cx; m.eM12 = double(p1.y - p0.y) / cx;
+    m.eM21 = double(p2.x - p0.x) / cy; m.eM22 = double(p2.y - p0.y) / cy;
+    m.eDx = p0.x; m.eDy = p0.y;
+    push(c, rec::SaveDc{});
+    push(c, rec::ModifyWorldTransform{m, MWT_LEFTMULTIPLY});
+    push(c, std::move(b));
+    return push(c, rec::RestoreDc{-1});
+}
+
+// StretchDIBits and SetDIBitsToDevice count source rows of a bottom-up DIB from the bottom.
+int32_t topRow(const BitmapPtr& bitmap, std::span<const uint8_t> info, int32_t ySrc, int32_t cySrc, int32_t firstScan)
+{
+    const auto header = readDibHeader(info);
+    if (!bitmap || bitmap->image.isNull() || !header || header->topDown)
+        return ySrc - firstScan;
+    return bitmap->image.height() - (ySrc - firstScan) - cySrc;
+}
+
+bool stretchDiBits(ByteReader& r, Context& c)
+{
+    rec::Blt b;
+    readRect(r);
+    b.xDest = r.i32(); b.yDest = r.i32();
+    b.xSrc = r.i32(); b.ySrc = r.i32(); b.cxSrc = r.i32(); b.cySrc = r.i32();
+    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32(), usage = r.u32();
+    b.rop = r.u32();
+    b.cxDest = r.i32(); b.cyDest = r.i32();
+    if (!r.ok())
+        return false;
+    b.source = readBitmap(c, r, offBmi, cbBmi, offBits, cbBits, usage);
+    b.ySrc = topRow(b.source, r.sub(offBmi, cbBmi).bytes(cbBmi), b.ySrc, b.cySrc, 0);
+    return push(c, std::move(b));
+}
+
+bool setDiBitsToDevice(ByteReader& r, Context& c)
+{
+    rec::Blt b;
+    b.kind = rec::BltKind::SetDIBitsToDevice;
+    readRect(r);
+    b.xDest = r.i32(); b.yDest = r.i32();
+    b.xSrc = r.i32(); b.ySrc = r.i32(); b.cxSrc = r.i32(); b.cySrc = r.i32();
+    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32(), usage = r.u32();
+    const uint32_t startScan = r.u32();
+    r.u32();  // cScans: the bits say how many rows there are
+    if (!r.ok())
+        return false;
+    b.cxDest = b.cxSrc;
+    b.cyDest = b.cySrc;
+    b.source = readBitmap(c, r, offBmi, cbBmi, offBits, cbBits, usage);
+    b.ySrc = topRow(b.source, r.sub(offBmi, cbBmi).bytes(cbBmi), b.ySrc, b.cySrc, int32_t(startScan));
+    return push(c, std::move(b));
+}
+
+constexpr RecordSpec kRecords[] = {
+    {76, "BITBLT", 100, blt<rec::BltKind::Stretch, false>},
+    {77, "STRETCHBLT", 108, blt<rec::BltKind::Stretch, true>},
+    {78, "MASKBLT", 128, maskBlt},
+    {79, "PLGBLT", 140, plgBlt},
+    {80, "SETDIBITSTODEVICE", 76, setDiBitsToDevice},
+    {81, "STRETCHDIBITS", 80, stretchDiBits},
+    {114, "ALPHABLEND", 108, blt<rec::BltKind::Alpha, true>},
+    {116, "TRANSPARENTBLT", 108, blt<rec::BltKind::Transparent, true>},
+};
+
+} // namespace
+
+BitmapPtr readBitmap(Context& ctx, const ByteReader& record, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits, uint32_t cbBits,
+                     uint32_t usage, uint32_t flags)
+{
+    if (cbBmi == 0)
+        return nullptr;
+    ByteReader info = record.sub(offBmi, cbBmi);
+    ByteReader bits = record.sub(offBits, cbBits);
+    auto bitmap = std::make_shared<Bitmap>();
+    if (!info.ok() || !bits.ok())
+        return bitmap;
+    const auto infoBytes = info.bytes(cbBmi);
+    const auto header = readDibHeader(infoBytes);
+    if (!header)
+        return bitmap;
+    const uint64_t pixels = uint64_t(std::abs(int64_t(header->width))) * uint64_t(std::abs(int64_t(header->height)));
+    if (pixels > ctx.pixelsLeft)
+        return bitmap;
+    ctx.pixelsLeft -= pixels;
+    bitmap->image = decodeDib(infoBytes, bits.bytes(cbBits), usage, {}, flags);
+    return bitmap;
+}
+
+std::span<const RecordSpec> bitmapRecords() { return kRecords; }
+
+} // namespace kv::gdi::emfread

@@ -1,0 +1,58 @@
+// Rendering a picture onto an image through the painter device.
+#include "render.h"
+
+#include "painterdevice.h"
+#include "player.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace kv::gdi {
+
+namespace {
+
+constexpr int kMaxSide = 30000;
+
+QImage renderSized(const Picture& picture, int width, int height, const QRectF& frame)
+{
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+        return {};
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    DeviceCaps caps;
+    caps.horzRes = width;
+    caps.vertRes = height;
+    caps.horzSizeMm = std::max(1, int(std::lround(frame.width() / 100)));
+    caps.vertSizeMm = std::max(1, int(std::lround(frame.height() / 100)));
+    caps.logPixelsX = int(std::lround(width * 2540.0 / frame.width()));
+    caps.logPixelsY = int(std::lround(height * 2540.0 / frame.height()));
+    QPainter painter(&image);
+    PainterDevice device(painter, caps);
+    Dc dc(device);
+    playPicture(dc, picture, RectL{0, 0, width, height});
+    painter.end();
+    return image;
+}
+
+} // namespace
+
+QImage renderPicture(const Picture& picture, int widthPx)
+{
+    const QRectF frame = pictureFrame(picture.header);
+    if (frame.width() <= 0 || frame.height() <= 0)
+        return {};
+    const double height = widthPx * frame.height() / frame.width();
+    return renderSized(picture, widthPx, int(std::lround(std::min(height, double(kMaxSide + 1)))), frame);
+}
+
+QImage renderPictureDpi(const Picture& picture, double dpi)
+{
+    const QRectF frame = pictureFrame(picture.header);
+    if (frame.width() <= 0 || frame.height() <= 0 || !(dpi > 0))
+        return {};
+    const double w = std::min(frame.width() / 2540 * dpi, double(kMaxSide + 1));
+    const double h = std::min(frame.height() / 2540 * dpi, double(kMaxSide + 1));
+    return renderSized(picture, int(std::lround(w)), int(std::lround(h)), frame);
+}
+
+} // namespace kv::gdi

@@ -1,0 +1,105 @@
+// Reading, rendering and writing one file for kvconvert.
+#include "convert.h"
+
+#include "gdi/painterdevice.h"
+#include "gdi/player.h"
+#include "gdi/readers.h"
+#include "gdi/render.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cstdio>
+
+namespace kvconvert {
+
+namespace {
+
+using kv::gdi::Picture;
+
+kv::gdi::DeviceCaps screenCaps()
+{
+    kv::gdi::DeviceCaps c;
+    c.horzRes = 1920;
+    c.vertRes = 1080;
+    c.horzSizeMm = 508;
+    c.vertSizeMm = 286;
+    return c;
+}
+
+void printCounts(const char* label, const std::vector<std::pair<uint32_t, uint32_t>>& counts)
+{
+    std::printf("  %s:", label);
+    for (const auto& [type, n] : counts)
+        std::printf(" %s(%u)=%u", kv::gdi::emfRecordName(type), type, n);
+    std::printf("\n");
+}
+
+void printStats(const QString& input, const Picture& picture)
+{
+    const auto& s = picture.stats;
+    std::printf("%s: %zu records%s%s%s\n", qPrintable(input), picture.records.size(),
+                s.truncated ? ", truncated" : "", s.firstError.empty() ? "" : ", first fault: ",
+                s.firstError.c_str());
+    printCounts("played", s.played);
+    printCounts("skipped", s.skipped);
+}
+
+QString writePdf(const Picture& picture, const QString& output)
+{
+    const QRectF frame = kv::gdi::pictureFrame(picture.header);
+    QPdfWriter writer(output);
+    writer.setResolution(600);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setPageSize(QPageSize(QSizeF(frame.width() / 100, frame.height() / 100), QPageSize::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return QStringLiteral("cannot write %1").arg(output);
+    const QRect page = painter.viewport();
+    kv::gdi::DeviceCaps caps;
+    caps.horzRes = page.width();
+    caps.vertRes = page.height();
+    caps.horzSizeMm = int(frame.width() / 100);
+    caps.vertSizeMm = int(frame.height() / 100);
+    caps.logPixelsX = caps.logPixelsY = 600;
+    kv::gdi::PainterDevice device(painter, caps);
+    kv::gdi::Dc dc(device);
+    kv::gdi::playPicture(dc, picture, kv::gdi::RectL{0, 0, page.width(), page.height()});
+    return painter.end() ? QString() : QStringLiteral("cannot write %1").arg(output);
+}
+
+} // namespace
+
+QString outputNameFor(const QString& input)
+{
+    const QFileInfo info(input);
+    return info.absoluteDir().dirName() + "__" + info.fileName() + ".png";
+}
+
+QString convertFile(const QString& input, const QString& output, const Options& options)
+{
+    if (!QFileInfo(input).isFile())
+        return QStringLiteral("%1: no such file").arg(input);
+    const kv::gdi::PicturePtr picture = kv::gdi::readMetafileFile(input, screenCaps());
+    if (!picture)
+        return QStringLiteral("%1: not an EMF or WMF file").arg(input);
+    if (options.stats)
+        printStats(input, *picture);
+    if (output.endsWith(".pdf", Qt::CaseInsensitive))
+        return writePdf(*picture, output);
+    const QImage image = options.dpi > 0 ? kv::gdi::renderPictureDpi(*picture, options.dpi)
+                                         : kv::gdi::renderPicture(*picture, options.width > 0 ? options.width : 1000);
+    if (image.isNull())
+        return QStringLiteral("%1: the picture has no size to render").arg(input);
+    QImageWriter writer(output);
+    if (!writer.write(output.endsWith(".jpg", Qt::CaseInsensitive) || output.endsWith(".jpeg", Qt::CaseInsensitive)
+                          ? image.convertToFormat(QImage::Format_RGB32)
+                          : image))
+        return QStringLiteral("%1: %2").arg(output, writer.errorString());
+    return {};
+}
+
+} // namespace kvconvert
