@@ -2,7 +2,9 @@
 // advances (or the font's own), alignment, update-current-position, opaque boxes and clipping.
 #include "dcimpl.h"
 
+#include <QHash>
 #include <cmath>
+#include <mutex>
 
 namespace kv::gdi {
 
@@ -30,6 +32,36 @@ struct Layout {
     QPointF logicalTotal;          // the same in logical units (for the current position)
 };
 
+// Glyph-index text (what spoolers write) names glyphs of the writer's font. The metric-
+// compatible faces we draw with keep the common glyphs at the same indexes, so each index is
+// drawn as the character our face has at that index.
+std::u16string charsForGlyphs(const ResolvedFont& font, std::u16string_view glyphs)
+{
+    static std::mutex lock;
+    static QHash<QString, QHash<quint32, char16_t>> cache;
+    const QString key = font.raw.familyName() + '/' + font.raw.styleName();
+    std::lock_guard guard(lock);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        QHash<quint32, char16_t> reverse;
+        QString chars;
+        for (char16_t c = 0x20; c < 0x0530; ++c)
+            chars.append(QChar(c));
+        for (char16_t c = 0x2000; c < 0x2200; ++c)
+            chars.append(QChar(c));
+        const QList<quint32> indexes = font.raw.glyphIndexesForString(chars);
+        for (qsizetype i = 0; i < indexes.size() && i < chars.size(); ++i)
+            if (indexes[i] != 0 && !reverse.contains(indexes[i]))
+                reverse.insert(indexes[i], chars[i].unicode());
+        it = cache.insert(key, reverse);
+    }
+    std::u16string out;
+    out.reserve(glyphs.size());
+    for (char16_t g : glyphs)
+        out.push_back(it->value(g, u' '));
+    return out;
+}
+
 } // namespace
 
 void Dc::extTextOutA(int32_t x, int32_t y, uint32_t options, const RectL* rect, std::string_view text,
@@ -55,6 +87,11 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
     ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
     if (!font)
         return;
+    std::u16string fromGlyphs;
+    if (options & ETO_GLYPH_INDEX) {
+        fromGlyphs = charsForGlyphs(*font, text);
+        text = fromGlyphs;
+    }
 
     // Escapement turns the baseline counter-clockwise as the page is seen; a mapping with y
     // up reads angles the other way round in logical units.
@@ -144,9 +181,6 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
         b.rop2 = R2_COPYPEN;
         impl_->fillDevicePath(p, Qt::WindingFill, b);
     }
-    if (options & ETO_GLYPH_INDEX)
-        return;  // glyph numbers of the writer's font mean nothing in ours
-
     TextRun run;
     run.text.assign(text);
     run.origins.reserve(layout.origins.size());

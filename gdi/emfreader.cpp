@@ -79,10 +79,23 @@ std::optional<EmfHeader> readHeader(ByteReader& r, uint32_t& headerSize)
     h.paletteEntries = r.u32();
     h.device = readSize(r);
     h.millimeters = readSize(r);
-    if (headerSize >= 108) {
-        r.skip(12);  // cbPixelFormat, offPixelFormat, bOpenGL
-        h.micrometers = readSize(r);
+    // The extensions are there only when the header reaches them before its description or
+    // pixel format begins; writers put the description at offset 88 or 100 as well.
+    size_t limit = headerSize;
+    if (descChars > 0)
+        limit = std::min<size_t>(limit, descOffset);
+    if (limit >= 100) {
+        const uint32_t cbPixelFormat = r.u32(), offPixelFormat = r.u32();
+        r.u32();  // bOpenGL
+        if (cbPixelFormat > 0)
+            limit = std::min<size_t>(limit, offPixelFormat);
+        if (limit >= 108)
+            h.micrometers = readSize(r);
     }
+    // A micrometre size that disagrees with the millimetres is not believed.
+    const auto agrees = [](int32_t um, int32_t mm) { return mm <= 0 || (um > mm * 500 && um < mm * 2000); };
+    if (!agrees(h.micrometers.cx, h.millimeters.cx) || !agrees(h.micrometers.cy, h.millimeters.cy))
+        h.micrometers = {};
     if (descChars > 0 && descChars <= kMaxDescription) {
         ByteReader d = r.sub(descOffset, size_t(descChars) * 2);
         for (uint32_t i = 0; d.ok() && i < descChars; ++i)

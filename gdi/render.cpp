@@ -27,9 +27,11 @@ QImage renderSized(const Picture& picture, int width, int height, const QRectF& 
     caps.logPixelsX = int(std::lround(width * 2540.0 / frame.width()));
     caps.logPixelsY = int(std::lround(height * 2540.0 / frame.height()));
     QPainter painter(&image);
-    PainterDevice device(painter, caps);
-    Dc dc(device);
-    playPicture(dc, picture, RectL{0, 0, width, height});
+    {
+        PainterDevice device(painter, caps);
+        Dc dc(device);
+        playPicture(dc, picture, RectL{0, 0, width, height});
+    }
     painter.end();
     return image;
 }

@@ -65,9 +65,11 @@ QString writePdf(const Picture& picture, const QString& output)
     caps.horzSizeMm = int(frame.width() / 100);
     caps.vertSizeMm = int(frame.height() / 100);
     caps.logPixelsX = caps.logPixelsY = 600;
-    kv::gdi::PainterDevice device(painter, caps);
-    kv::gdi::Dc dc(device);
-    kv::gdi::playPicture(dc, picture, kv::gdi::RectL{0, 0, page.width(), page.height()});
+    {
+        kv::gdi::PainterDevice device(painter, caps);
+        kv::gdi::Dc dc(device);
+        kv::gdi::playPicture(dc, picture, kv::gdi::RectL{0, 0, page.width(), page.height()});
+    }
     return painter.end() ? QString() : QStringLiteral("cannot write %1").arg(output);
 }
 
