@@ -1,0 +1,160 @@
+#pragma once
+// KORVELLE: one preview, from the hand-over of the printer device and its page list to the
+// closing of the window. It owns the window, its bar and menus, the eight page views and the
+// moved page files; the printer device is handed in and ended when the window closes.
+//
+// The methods are spread over several files by subject: korvelle.cpp (New, End, settings),
+// kvshow.cpp (the window), pagelayout.cpp (PaintMeta, SetPages, ShowPages, ChangePage),
+// barmenu.cpp (BarMenu, PageMenu, BuildMenu), zoom.cpp (Zoom, SoftZoom, SetFactor, scrolling,
+// keys), and the print and save commands.
+#include "gdi/types.h"
+#include "preview/scrollbarmodel.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace kv {
+
+class TPrinter;
+class KVMETAFILE;
+class PreviewWindow;
+class ButtonBar;
+class BarButtonWidget;
+
+class KORVELLE {
+public:
+    // Builds the preview for a device whose aMeta holds the page list and shows it (KVShow).
+    // Nothing when the hand-off file is missing (after the alert). `show` false stops before
+    // KVShow, for callers (tests) that drive the steps themselves.
+    static std::unique_ptr<KORVELLE> New(TPrinter* oDevice, bool show = true);
+    // A preview whose window is still open after New returned (modeless use) is kept alive
+    // until the window closes; a closed one is destroyed at once.
+    static void keepUntilClosed(std::unique_ptr<KORVELLE> preview);
+    ~KORVELLE();
+
+    void KVShow();
+    void End();
+
+    // Bar and menus.
+    bool BarMenu();
+    QMenu* PageMenu();
+    QMenuBar* BuildMenu();
+    // Page layout.
+    void PaintMeta();
+    void ChangePage(int nCode);
+    void ShowPages();
+    void SetPages(int nPages, bool lRefresh = false);
+    // Zoom, scrolling and keys.
+    void Zoom(bool lRefresh = false);
+    void SoftZoom(bool lUp);
+    void SetFactor(std::optional<double> nFactor = std::nullopt);
+    QStringList GetFactors() const;
+    void VScroll(int nDir, bool lPage = false, std::optional<int> nPos = std::nullopt);
+    void HScroll(int nDir, bool lPage = false, std::optional<int> nPos = std::nullopt);
+    void SetOrg1(int nCol, int nRow);
+    void SetOrg2(int nCol, int nRow, int nSlot = 2);
+    void CheckKey(int nKey, int nFlags);
+    // Commands.
+    void PrintPage(bool lExit = false);
+    // Prints a choice of pages (1 all, 2 the current one, 3 nFrom to nTo), nCopies times,
+    // each copy its own job; closes oDlg (when given) at the end.
+    void PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies);
+    void PrViewSave();
+    void Email();
+    gdi::ColorRef GetColor(const QString& cText, gdi::ColorRef nDefault = 0) const;
+
+    // The close handler of the window: ends the page views and the device, deletes the
+    // page files; the window then closes.
+    void CloseHandler();
+    // The text of the page-number label, as the label shows it now.
+    QString PageLabelText() const;
+    // Re-evaluates the enabling conditions of the bar's buttons.
+    void AEvalWhen();
+
+    // --- members ---------------------------------------------------------------------------
+    QString cIni;
+    TPrinter* oDevice = nullptr;
+    QStringList aFiles;
+    QString cMetaFormat = QStringLiteral("EMF");
+    std::array<BarButtonWidget*, 4> aPageBtn{};
+    int nTotalPages = 0;
+    std::array<KVMETAFILE*, 8> aMeta{};
+    QPointer<PreviewWindow> oWnd;
+    ButtonBar* oBar = nullptr;
+    QLabel* oPage = nullptr;
+    BarButtonWidget* oTwoPages = nullptr;
+    BarButtonWidget* oZoom = nullptr;
+    QAction* oMenuZoom = nullptr;
+    std::array<QAction*, 5> aMenuPage{};
+    QComboBox* oFactor = nullptr;
+    QString cResFile;
+    std::array<QAction*, 9> aFactor{};
+    int nPage = 1;
+    bool lLandscape = false;
+    bool lZoom = false;
+    double nxyfactor = 1.5;
+    int nViewPages = 1;
+    bool lNoBorder = false;
+    bool lMaximize = true;
+    bool lMultiPrev = false;
+    gdi::ColorRef nBackClr = 8421504;
+    QString cAppName;
+    std::vector<double> aZoomFactor{1.0};
+    double nSoftZoom = 0.05;
+    QString cIcon;
+    bool lShowSendTo = true;
+    bool lZoomAtStart = false;
+    int nOldSelect = 0;
+    bool lCloseLangDBF = true;
+    int nShadow_Deep = 5;
+    int nShadow_Width = 5;
+    gdi::ColorRef nShadow_Color = 0;
+    bool lPageBorder = true;
+    gdi::ColorRef nPageBorColor = 0;
+    int nPageBorStyle = 2;
+    bool lSetParent = false;
+    qulonglong hKVWnd = 0;
+    QString cPath;                       // spool directory from the hand-off file
+
+    // The printable page the layout and the page views work with: the printer's, or the
+    // first page file's when no printer device context could be made.
+    struct PageGeometry {
+        double horzRes = 0, vertRes = 0;      // printable pixels
+        double horzSizeMm = 0, vertSizeMm = 0;
+        double xOffset = 0, yOffset = 0;      // printing offsets, pixels
+    };
+    PageGeometry page;
+
+    ScrollBarModel vBar, hBar;           // the window's scroll bars
+    bool lDone = true;                   // the local wait loop of a modal preview runs while false
+
+private:
+    KORVELLE() = default;
+    void readSettings();
+    void readPageGeometry();
+    bool takeHandoff();
+    void makePageViews();
+    void makeBarSideControls();
+    void applyScrollRanges();
+    void refreshPageLabel();
+};
+
+// Module-wide values shared by all previews of the process.
+extern double nCurFactor;
+extern QPointer<QAction> oMenuNormal;
+
+} // namespace kv

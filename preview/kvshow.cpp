@@ -1,0 +1,249 @@
+// KVShow: building and showing the preview window, and closing it again.
+#include "korvelle.h"
+
+#include "buttonbar.h"
+#include "devicebridge.h"
+#include "gdi/metafileapi.h"
+#include "lang/kvgl.h"
+#include "labeltext.h"
+#include "bargeometry.h"
+#include "pageview/kvmetafile.h"
+#include "platform/notify.h"
+#include "previewwindow.h"
+#include "resourcelib.h"
+#include "resourcescope.h"
+#include "statusindicators.h"
+#include "windowsize.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+#include <set>
+
+namespace kv {
+namespace {
+
+// Previews shown without a wait (modeless) outlive the call that made them: they are kept
+// here until their window has closed.
+std::set<KORVELLE*>& openPreviews()
+{
+    static std::set<KORVELLE*> previews;
+    return previews;
+}
+
+QSize screenSize()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry().size();
+    return {1920, 1080};
+}
+
+} // namespace
+
+void KORVELLE::keepUntilClosed(std::unique_ptr<KORVELLE> preview)
+{
+    if (preview && preview->oWnd)
+        openPreviews().insert(preview.release());
+}
+
+void KORVELLE::KVShow()
+{
+    ResourceScope resources;
+    QWidget* mainWindow = QApplication::activeWindow();
+    lDone = false;
+    cResFile = QString::fromLatin1(kResourceFileName);
+    if (!selectResourceLibraryOrStop(cResFile)) {
+        lDone = true;
+        return;
+    }
+
+    const PreviewWindowSize size = previewWindowSize(QSizeF(page.horzSizeMm, page.vertSizeMm), screenSize());
+    lLandscape = size.landscape;
+    nxyfactor = size.xyFactor;
+
+    if (oWnd) {
+        stopBox(KV_GL("A preview window is already running.").toStdString());
+        return;
+    }
+    const bool modal = deviceWantsModal(*oDevice) && mainWindow;
+    if (modal)
+        mainWindow->hide();
+    else
+        lDone = true;
+
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(12);
+    const QCursor magnifier = cursor(QStringLiteral("Lupa"));
+
+    auto* window = new PreviewWindow(*this);
+    oWnd = window;
+    const QSize truncated = size.truncated();
+    window->setGeometry(0, 0, truncated.width(), truncated.height());
+    const QString document = deviceDocument(*oDevice);
+    window->setWindowTitle(cAppName.isEmpty() ? document : cAppName + QStringLiteral(" - ") + document);
+    if (!cIcon.isEmpty() && QFileInfo::exists(cIcon))
+        window->setWindowIcon(QIcon(cIcon));
+    window->setMenuBar(BuildMenu());
+
+    nPage = 1;
+    nCurFactor = 1;
+    lZoom = false;
+    window->setFont(font);
+    vBar = hBar = ScrollBarModel{};
+
+    oBar = new ButtonBar(window->client(), lNoBorder);
+    oBar->setGeometry(0, 0, window->client()->width(), ButtonBar::kHeight);
+    BarMenu();
+    for (QWidget* button : oBar->findChildren<QWidget*>())
+        button->setCursor(Qt::PointingHandCursor);
+
+    window->setStatusBar(new QStatusBar(window));
+    addKeyboardIndicators(*window->statusBar());
+
+    makePageViews();
+    for (KVMETAFILE* view : aMeta)
+        view->setCursor(magnifier);
+    makeBarSideControls();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    QCoreApplication::processEvents();
+    restoreResourceSource(resources.saved());
+
+    SetFactor();
+    if (hKVWnd != 0 && lSetParent) {
+        // An outside window made a child of ours, as far as the platform lets a foreign
+        // window be adopted.
+        if (QWindow* foreign = QWindow::fromWinId(WId(hKVWnd))) {
+            window->winId();
+            foreign->setParent(window->windowHandle());
+        }
+    }
+
+    KVMETAFILE* first = aMeta[0];
+    first->bKeyDown = [this](int key, int flags) {
+        if (key == 109)
+            SoftZoom(false);
+        else if (key == 107)
+            SoftZoom(true);
+        else
+            CheckKey(key, flags);
+    };
+    first->bRClicked = [this] { SoftZoom(true); };
+
+    const bool maximize = lMaximize;
+    window->onStart = [this, maximize] {
+        if (oMenuNormal)
+            oMenuNormal->setEnabled(false);
+        if (maximize && oWnd)
+            oWnd->showMaximized();
+        if (lZoomAtStart)
+            Zoom();
+    };
+    window->showNormal();
+
+    if (QThread::currentThread()->loopLevel() == 0 && !modal) {
+        QApplication::exec();
+        return;
+    }
+    while (!lDone)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (modal)
+        mainWindow->show();
+}
+
+void KORVELLE::makePageViews()
+{
+    PageViewSettings settings;
+    settings.lPageBorder = lPageBorder;
+    settings.nPageBorColor = nPageBorColor;
+    settings.nShadow_Deep = nShadow_Deep;
+    settings.nShadow_Width = nShadow_Width;
+    settings.nShadow_Color = nShadow_Color;
+    settings.cMetaFormat = cMetaFormat;
+    settings.nHorzRes = page.horzRes;
+    settings.nVertRes = page.vertRes;
+    settings.nXOffset = page.xOffset;
+    settings.nYOffset = page.yOffset;
+    for (int i = 0; i < 8; ++i) {
+        const QString file = i == 0 && !aFiles.isEmpty() ? aFiles.first() : QString();
+        auto* view = new KVMETAFILE(0, 0, 0, 0, file, oWnd->client(), settings);
+        if (i == 0) {
+            view->bLDblClick = [this](int, int row) { SetOrg1(1, row); };
+        } else {
+            view->hide();
+            view->bLDblClick = [this, i](int, int row) { SetOrg2(1, row, i + 1); };
+        }
+        aMeta[size_t(i)] = view;
+    }
+}
+
+void KORVELLE::makeBarSideControls()
+{
+    const BarSideControls side = barSideControls(lShowSendTo);
+    auto* factorLabel = new QLabel(KV_GL("Factor:"), oBar);
+    factorLabel->setGeometry(side.factorLabel);
+    factorLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    oFactor = new QComboBox(oBar);
+    oFactor->addItems(GetFactors());
+    oFactor->move(side.zoomListPos);
+    oFactor->setFixedWidth(side.zoomListWidth);
+    oFactor->setMaxVisibleItems(9);
+    QObject::connect(oFactor, qOverload<int>(&QComboBox::activated), oFactor, [this](int index) {
+        if (index < 0 || size_t(index) >= aZoomFactor.size())
+            return;
+        nCurFactor = aZoomFactor[size_t(index)];
+        SetFactor(nCurFactor);
+    });
+
+    oPage = new QLabel(oBar);
+    oPage->setGeometry(side.pageLabel);
+    oPage->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    refreshPageLabel();
+}
+
+QString KORVELLE::PageLabelText() const
+{
+    return pageLabel(KV_GL(QStringLiteral("Page number: ")), nPage, nTotalPages);
+}
+
+void KORVELLE::refreshPageLabel()
+{
+    if (oPage)
+        oPage->setText(PageLabelText());
+}
+
+void KORVELLE::CloseHandler()
+{
+    if (!oWnd)
+        return;
+    oWnd->setWindowIcon(QIcon());
+    for (KVMETAFILE*& view : aMeta) {
+        if (view)
+            view->End();
+        view = nullptr;  // the window deletes them as it closes
+    }
+    oBar = nullptr;
+    oPage = nullptr;
+    oFactor = nullptr;
+    aPageBtn.fill(nullptr);
+    oTwoPages = oZoom = nullptr;
+    if (oDevice)
+        endDevice(*oDevice);
+    End();
+    oWnd = nullptr;
+    lDone = true;
+    if (openPreviews().erase(this))
+        QTimer::singleShot(0, [self = this] { delete self; });
+}
+
+} // namespace kv
