@@ -21,9 +21,15 @@ struct ResolvedFont {
     double descent = 0;
     double internalLeading = 0;
     double widthScale = 1; // horizontal stretch asked by lfWidth (1 = natural)
+    double averageWidth = 0;  // the face's average character width at this em, unstretched (device pixels)
     bool underline = false, strikeOut = false;
     bool symbol = false;   // SYMBOL_CHARSET or a symbol face: text maps to the private-use area
+    bool adobeSymbol = false;  // the "Symbol" face drawn by a Unicode font: bytes map to its Greek and maths
     LogFont deviceLogFont; // the LOGFONT re-expressed in device pixels (height, width)
+
+    // The character to look up in `raw` for a character of the text: symbol text (U+F020..
+    // U+F0FF, or plain bytes for the Symbol face) becomes what the substitute face has.
+    char16_t drawnChar(char16_t c) const;
 
     // Natural advance of a character in device pixels (width scale included).
     double advance(char16_t c) const;

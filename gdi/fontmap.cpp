@@ -1,0 +1,322 @@
+// Windows LOGFONTs resolved to the metric-compatible faces installed here, sized the way GDI
+// reads lfHeight, and cached: the players resolve a font for every text record.
+#include "gdi/fontmap.h"
+#include "gdi/codepages.h"
+
+#include <QFontDatabase>
+#include <QVarLengthArray>
+#include <QtEndian>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <unordered_map>
+
+namespace kv::gdi {
+
+namespace {
+
+// GDI's height for lfHeight 0 (a cell height, device pixels): what the reference renderer uses.
+constexpr double kDefaultCellHeight = 16;
+// Resolved fonts kept at most; zooming makes new sizes, so the cache is emptied when it is full.
+constexpr size_t kMaxCachedFonts = 512;
+// Pixel size at which a face's proportions are measured (large, so rounding does not matter).
+constexpr double kMeasureSize = 1000;
+
+enum class FaceKind : uint8_t { Text, AdobeSymbol, Dingbats };
+
+struct FaceRule {
+    std::u16string_view windowsFace;  // lower case
+    const char* family;
+    FaceKind kind = FaceKind::Text;
+};
+
+// Tahoma is Verdana's narrow sibling and DejaVu Sans (from Bitstream Vera) shares Verdana's wide
+// proportions, so Verdana takes DejaVu Sans and Tahoma its condensed cut; Segoe UI and the MS
+// sans faces are close to Arial's widths and take Liberation Sans.
+constexpr std::array kFaceRules = {
+    FaceRule{u"arial", "Liberation Sans"},
+    FaceRule{u"helvetica", "Liberation Sans"},
+    FaceRule{u"ms sans serif", "Liberation Sans"},
+    FaceRule{u"microsoft sans serif", "Liberation Sans"},
+    FaceRule{u"ms shell dlg", "Liberation Sans"},
+    FaceRule{u"ms shell dlg 2", "Liberation Sans"},
+    FaceRule{u"arial unicode ms", "Liberation Sans"},
+    FaceRule{u"system", "Liberation Sans"},
+    FaceRule{u"segoe ui", "Liberation Sans"},
+    FaceRule{u"tahoma", "DejaVu Sans Condensed"},
+    FaceRule{u"verdana", "DejaVu Sans"},
+    FaceRule{u"times new roman", "Liberation Serif"},
+    FaceRule{u"times", "Liberation Serif"},
+    FaceRule{u"georgia", "Liberation Serif"},
+    FaceRule{u"ms serif", "Liberation Serif"},
+    FaceRule{u"courier new", "Liberation Mono"},
+    FaceRule{u"courier", "Liberation Mono"},
+    FaceRule{u"consolas", "Liberation Mono"},
+    FaceRule{u"lucida console", "Liberation Mono"},
+    FaceRule{u"fixedsys", "Liberation Mono"},
+    FaceRule{u"terminal", "Liberation Mono"},
+    FaceRule{u"calibri", "Carlito"},
+    FaceRule{u"cambria", "Caladea"},
+    FaceRule{u"cambria math", "Caladea"},
+    FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol},
+    FaceRule{u"wingdings", "DejaVu Sans", FaceKind::Dingbats},
+    FaceRule{u"wingdings 2", "DejaVu Sans", FaceKind::Dingbats},
+    FaceRule{u"wingdings 3", "DejaVu Sans", FaceKind::Dingbats},
+    FaceRule{u"webdings", "DejaVu Sans", FaceKind::Dingbats},
+    FaceRule{u"marlett", "DejaVu Sans", FaceKind::Dingbats},
+};
+
+// Vertical-writing faces ("@SimSun") name the same family.
+std::u16string_view withoutVerticalMark(std::u16string_view face)
+{
+    return !face.empty() && face.front() == u'@' ? face.substr(1) : face;
+}
+
+bool equalsIgnoringCase(std::u16string_view face, std::u16string_view lower)
+{
+    return face.size() == lower.size()
+        && std::equal(face.begin(), face.end(), lower.begin(), [](char16_t a, char16_t b) {
+               return (a >= u'A' && a <= u'Z' ? char16_t(a + 32) : a) == b;
+           });
+}
+
+const FaceRule* ruleFor(std::u16string_view windowsFace)
+{
+    const std::u16string_view face = withoutVerticalMark(windowsFace);
+    for (const FaceRule& rule : kFaceRules)
+        if (equalsIgnoringCase(face, rule.windowsFace))
+            return &rule;
+    return nullptr;
+}
+
+// LOGFONT pitch and family bits.
+enum : uint8_t { FIXED_PITCH = 1, FF_ROMAN = 0x10, FF_SWISS = 0x20, FF_MODERN = 0x30, FF_SCRIPT = 0x40 };
+
+QFont::StyleHint styleHintOf(uint8_t pitchAndFamily)
+{
+    switch (pitchAndFamily & 0xF0) {
+    case FF_ROMAN: return QFont::Serif;
+    case FF_MODERN: return QFont::Monospace;
+    case FF_SCRIPT: return QFont::Cursive;
+    case FF_SWISS: return QFont::SansSerif;
+    default: return (pitchAndFamily & 3) == FIXED_PITCH ? QFont::Monospace : QFont::AnyStyle;
+    }
+}
+
+// A face name GDI leaves to its mapper: pick by the pitch and family bits.
+QString familyForEmptyFace(uint8_t pitchAndFamily)
+{
+    switch (styleHintOf(pitchAndFamily)) {
+    case QFont::Serif: return QStringLiteral("Liberation Serif");
+    case QFont::Monospace: return QStringLiteral("Liberation Mono");
+    default: return QStringLiteral("Liberation Sans");
+    }
+}
+
+QFont::Weight weightOf(int32_t lfWeight)
+{
+    return lfWeight <= 0 ? QFont::Normal : QFont::Weight(std::clamp(lfWeight, 100, 900));
+}
+
+QFont qtFontFor(const LogFont& lf)
+{
+    const std::u16string_view face = withoutVerticalMark(lf.faceName);
+    QFont font(face.empty() ? familyForEmptyFace(lf.pitchAndFamily) : substituteFamily(face));
+    font.setStyleHint(styleHintOf(lf.pitchAndFamily),
+                      QFont::StyleStrategy(QFont::NoSubpixelAntialias | QFont::ForceOutline));
+    font.setWeight(weightOf(lf.weight));
+    font.setItalic(lf.italic != 0);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(false);
+    font.setPixelSize(int(kMeasureSize));
+    return font;
+}
+
+// tmAveCharWidth of the face (OS/2 xAvgCharWidth), as a fraction of the em; 0 when absent.
+double averageWidthPerEm(const QRawFont& raw)
+{
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (os2.size() < 4 || raw.unitsPerEm() <= 0)
+        return 0;
+    const auto xAvg = qFromBigEndian<qint16>(os2.constData() + 2);
+    return xAvg > 0 ? xAvg / raw.unitsPerEm() : 0;
+}
+
+// The average width of lowercase letters, for faces without an OS/2 table.
+double measuredAverageWidthPerEm(const QRawFont& raw)
+{
+    static const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    const QList<quint32> glyphs = raw.glyphIndexesForString(letters);
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    double sum = 0;
+    for (const QPointF& a : advances)
+        sum += a.x();
+    return advances.isEmpty() ? 0.5 : sum / advances.size() / raw.pixelSize();
+}
+
+std::shared_ptr<ResolvedFont> makeResolvedFont(const LogFont& lf, double deviceHeight, double deviceWidth)
+{
+    auto resolved = std::make_shared<ResolvedFont>();
+    QFont font = qtFontFor(lf);
+    QRawFont raw = QRawFont::fromFont(font);
+
+    // Cell height = ascent + descent; GDI's positive heights ask for that, negative for the em.
+    const double cellPerEm = raw.isValid() ? (raw.ascent() + raw.descent()) / raw.pixelSize() : 1.15;
+    double em = std::abs(deviceHeight);
+    if (deviceHeight > 0)
+        em = deviceHeight / cellPerEm;
+    else if (deviceHeight == 0)
+        em = kDefaultCellHeight / cellPerEm;
+    em = std::clamp(em, 0.01, 100000.0);
+
+    double avgPerEm = raw.isValid() ? averageWidthPerEm(raw) : 0;
+    if (avgPerEm <= 0)
+        avgPerEm = raw.isValid() ? measuredAverageWidthPerEm(raw) : 0.5;
+    if (raw.isValid())
+        raw.setPixelSize(em);
+    font.setPixelSize(std::max(1, int(std::lround(em))));
+
+    resolved->averageWidth = avgPerEm * em;
+    resolved->widthScale = deviceWidth != 0 ? std::clamp(std::abs(deviceWidth) / (avgPerEm * em), 0.02, 50.0) : 1;
+    if (resolved->widthScale != 1)
+        font.setStretch(std::clamp(int(std::lround(resolved->widthScale * 100)), 1, 4000));
+    font.setUnderline(lf.underline != 0);
+    font.setStrikeOut(lf.strikeOut != 0);
+
+    resolved->ascent = raw.isValid() ? raw.ascent() : em * 0.9;
+    resolved->descent = raw.isValid() ? raw.descent() : em * 0.25;
+    resolved->internalLeading = std::max(0.0, resolved->ascent + resolved->descent - em);
+    resolved->underline = lf.underline != 0;
+    resolved->strikeOut = lf.strikeOut != 0;
+    const FaceRule* rule = ruleFor(lf.faceName);
+    // The Symbol stand-in may come as a Unicode face (Greek at U+03B1 …) or, like the OpenType
+    // cut, with a symbol cmap whose byte codes draw the symbols as they are.
+    resolved->adobeSymbol = rule && rule->kind == FaceKind::AdobeSymbol && raw.supportsCharacter(QChar(0x03B1));
+    resolved->symbol = lf.charSet == SYMBOL_CHARSET || (rule && rule->kind != FaceKind::Text);
+    resolved->deviceLogFont = lf;
+    resolved->deviceLogFont.height = int32_t(std::lround(std::clamp(deviceHeight, -1e9, 1e9)));
+    resolved->deviceLogFont.width = int32_t(std::lround(std::clamp(deviceWidth, -1e9, 1e9)));
+    resolved->font = font;
+    resolved->raw = raw;
+    return resolved;
+}
+
+struct FontKey {
+    LogFont logFont;
+    double height = 0, width = 0;
+};
+
+// Transparent hashing, so that a lookup compares against the caller's LOGFONT without copying it.
+struct FontKeyRef {
+    const LogFont& logFont;
+    double height, width;
+};
+
+size_t hashOf(const LogFont& lf, double height, double width)
+{
+    size_t h = std::hash<std::u16string_view>()(lf.faceName);
+    const auto mix = [&h](auto v) { h ^= std::hash<decltype(v)>()(v) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
+    mix(lf.height), mix(lf.width), mix(lf.weight), mix(lf.escapement), mix(lf.orientation);
+    mix(uint32_t(lf.italic) | uint32_t(lf.underline) << 8 | uint32_t(lf.strikeOut) << 16 | uint32_t(lf.charSet) << 24);
+    mix(uint32_t(lf.outPrecision) | uint32_t(lf.clipPrecision) << 8 | uint32_t(lf.quality) << 16
+        | uint32_t(lf.pitchAndFamily) << 24);
+    mix(height), mix(width);
+    return h;
+}
+
+bool sameLogFont(const LogFont& a, const LogFont& b)
+{
+    return a.height == b.height && a.width == b.width && a.escapement == b.escapement
+        && a.orientation == b.orientation && a.weight == b.weight && a.italic == b.italic
+        && a.underline == b.underline && a.strikeOut == b.strikeOut && a.charSet == b.charSet
+        && a.outPrecision == b.outPrecision && a.clipPrecision == b.clipPrecision && a.quality == b.quality
+        && a.pitchAndFamily == b.pitchAndFamily && a.faceName == b.faceName;
+}
+
+struct FontKeyHash {
+    using is_transparent = void;
+    size_t operator()(const FontKey& k) const { return hashOf(k.logFont, k.height, k.width); }
+    size_t operator()(const FontKeyRef& k) const { return hashOf(k.logFont, k.height, k.width); }
+};
+
+struct FontKeyEqual {
+    using is_transparent = void;
+    template <class A, class B> bool operator()(const A& a, const B& b) const
+    {
+        return a.height == b.height && a.width == b.width && sameLogFont(a.logFont, b.logFont);
+    }
+};
+
+using FontCache = std::unordered_map<FontKey, ResolvedFontPtr, FontKeyHash, FontKeyEqual>;
+
+FontCache& fontCache()
+{
+    static FontCache cache;
+    return cache;
+}
+
+} // namespace
+
+QString substituteFamily(std::u16string_view windowsFace)
+{
+    if (const FaceRule* rule = ruleFor(windowsFace))
+        return QString::fromLatin1(rule->family);
+    const std::u16string_view face = withoutVerticalMark(windowsFace);
+    return QString::fromUtf16(face.data(), qsizetype(face.size()));
+}
+
+ResolvedFontPtr resolveFont(const LogFont& logFont, double deviceHeight, double deviceWidth)
+{
+    if (!std::isfinite(deviceHeight))
+        deviceHeight = 0;
+    if (!std::isfinite(deviceWidth))
+        deviceWidth = 0;
+    FontCache& cache = fontCache();
+    if (auto it = cache.find(FontKeyRef{logFont, deviceHeight, deviceWidth}); it != cache.end())
+        return it->second;
+    if (cache.size() >= kMaxCachedFonts)
+        cache.clear();
+    ResolvedFontPtr resolved = makeResolvedFont(logFont, deviceHeight, deviceWidth);
+    cache.emplace(FontKey{logFont, deviceHeight, deviceWidth}, resolved);
+    return resolved;
+}
+
+char16_t ResolvedFont::drawnChar(char16_t c) const
+{
+    const bool privateUse = c >= 0xF020 && c <= 0xF0FF;
+    if (adobeSymbol && (privateUse || (c >= 0x20 && c <= 0xFF))) {
+        const char16_t u = adobeSymbolToUnicode(uint8_t(c & 0xFF));
+        return u ? u : c;
+    }
+    // Symbol-font text in a face without those code points: draw the byte it was written as.
+    if (privateUse && !raw.supportsCharacter(QChar(c)))
+        return char16_t(c - 0xF000);
+    return c;
+}
+
+double ResolvedFont::advance(char16_t c) const
+{
+    return textWidth(std::u16string_view(&c, 1));
+}
+
+double ResolvedFont::textWidth(std::u16string_view text) const
+{
+    if (!raw.isValid() || text.empty())
+        return 0;
+    QVarLengthArray<QChar, 256> chars(qsizetype(text.size()));
+    for (size_t i = 0; i < text.size(); ++i)
+        chars[qsizetype(i)] = QChar(drawnChar(text[i]));
+    QVarLengthArray<quint32, 256> glyphs(chars.size());
+    int count = int(glyphs.size());
+    if (!raw.glyphIndexesForChars(chars.constData(), int(chars.size()), glyphs.data(), &count))
+        return 0;
+    QVarLengthArray<QPointF, 256> advances(count);
+    raw.advancesForGlyphIndexes(glyphs.constData(), advances.data(), count, QRawFont::UseDesignMetrics);
+    double width = 0;
+    for (const QPointF& a : advances)
+        width += a.x();
+    return width * widthScale;
+}
+
+} // namespace kv::gdi
