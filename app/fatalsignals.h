@@ -1,0 +1,14 @@
+#pragma once
+// The error report for faults that end the process at once (invalid memory access, abort, a
+// floating-point trap): written to Error.log from the signal handler with async-signal-safe
+// calls only, then the process ends with exit code 1. No dialog can be shown from there.
+#include <QStringList>
+
+namespace kv {
+
+// Handles SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT on a stack of their own (so a stack
+// overflow is reported too). The application line and the arguments are prepared here, since
+// the handler cannot build text.
+void installFatalSignalHandlers(const QStringList& arguments);
+
+} // namespace kv

@@ -1,0 +1,69 @@
+#include "app/mainentry.h"
+
+#include "app/handoff.h"
+#include "app/pagegathering.h"
+#include "app/rpreview.h"
+#include "lang/kvgl.h"
+#include "platform/inivalues.h"
+#include "platform/notify.h"
+#include "print/procedural.h"
+
+#include <QThread>
+
+namespace kv {
+
+namespace {
+
+void stop(const QString& text)
+{
+    stopBox(text.toStdString());
+}
+
+// The page files, or nothing after telling the user why there are none to show. Checked
+// before the printer device is made, so that nobody is asked to choose a printer for a report
+// that cannot be shown.
+std::optional<QStringList> pagesToShow(const QString& spoolDirectory)
+{
+    if (const QString problem = spoolDirectoryProblem(spoolDirectory); !problem.isEmpty()) {
+        stop(problem);
+        return std::nullopt;
+    }
+    QStringList pages = gatherPageFiles(spoolDirectory);
+    if (pages.isEmpty()) {
+        stop(KV_GL(QStringLiteral("No page files (tmp*.emf, tmp*.wmf) were found in the spool directory "))
+             + u'"' + spoolDirectory + u'"');
+        return std::nullopt;
+    }
+    return pages;
+}
+
+} // namespace
+
+void MAIN()
+{
+    const HandoffFile handoffFile;
+    if (!handoffFile.exists()) {
+        stopBox("Wrong program start.");
+        return;
+    }
+    const Handoff handoff = handoffFile.read();
+    const std::optional<QStringList> pages = pagesToShow(handoff.path);
+    if (!pages)
+        return;
+
+    const std::shared_ptr<TPrinter> device = PRINTBEGIN(handoff.document, false, false, handoff.printer);
+    device->aMeta = *pages;
+    if (iniNumber(handoff.orientation) == 2)
+        device->SetLandscape();
+    else
+        device->SetPortrait();
+    ORVANTA(device.get());
+    // Without a running event loop the preview ran its own and has closed: it ended the
+    // device, unless it never opened (the hand-off file vanished meanwhile); ending again does
+    // nothing more. Inside a running loop the window may still be open and ends the device
+    // itself when it closes.
+    if (QThread::currentThread()->loopLevel() == 0)
+        device->End();
+}
+
+} // namespace kv
