@@ -13,6 +13,7 @@
 #include "resourcelib.h"
 #include "resourcescope.h"
 #include "statusindicators.h"
+#include "wheelnavigation.h"
 #include "windowsize.h"
 
 #include <QAction>
@@ -109,8 +110,11 @@ void KORVELLE::KVShow()
     addKeyboardIndicators(*window->statusBar());
 
     makePageViews();
-    for (KVMETAFILE* view : aMeta)
+    for (KVMETAFILE* view : aMeta) {
         view->setCursor(magnifier);
+        installWheelNavigation(*this, view);
+    }
+    installWheelNavigation(*this, window->client());
     makeBarSideControls();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
