@@ -57,7 +57,9 @@ struct Entry {
 
 Entry classify(const QByteArray& line)
 {
-    const QByteArray trimmed = trimBlanks(line);
+    // Editors on this platform may start the file with a UTF-8 byte order mark.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const QByteArray trimmed = trimBlanks(line.startsWith(bom) ? line.mid(bom.size()) : line);
     if (trimmed.startsWith('[')) {
         qsizetype close = trimmed.indexOf(']');
         QByteArray name = trimmed.mid(1, close < 0 ? -1 : close - 1);

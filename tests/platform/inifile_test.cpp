@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -90,6 +91,15 @@ TEST_F(IniFileTest, CommentsAndLinesWithoutKeysAreNeverMatched)
     EXPECT_EQ(ini.keys("S"), QStringList{"Key"});
 }
 
+TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection)
+{
+    write("\xEF\xBB\xBF[General]\nLanguage=2\n");
+    kv::IniFile ini(path());
+    EXPECT_EQ(ini.readString("General", "Language"), "2");
+    ASSERT_TRUE(ini.writeString("General", "Language", "3"));
+    EXPECT_EQ(read(), "\xEF\xBB\xBF[General]\nLanguage=3\n");
+}
+
 TEST_F(IniFileTest, ListsTheKeysOfASectionInFileOrder)
 {
     write(kSample);
@@ -173,6 +183,15 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheFileAsItWas)
     EXPECT_FALSE(ini.writeString("General", "Maximize", "1"));
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(read(), kSample);
+}
+
+TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverReplaced)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("KORVELLE.INI"));  // there, but no file to read
+    kv::IniFile ini(path());
+    EXPECT_EQ(ini.readString("General", "Maximize", "1"), "1");
+    EXPECT_FALSE(ini.writeString("General", "Maximize", "0"));
+    EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
 TEST_F(IniFileTest, AWriteReplacesTheFileAtomically)
