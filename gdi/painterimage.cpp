@@ -15,6 +15,7 @@ namespace {
 
 constexpr QRgb kOpaqueBlack = 0xFF000000u;
 constexpr QRgb kOpaqueWhite = 0xFFFFFFFFu;
+constexpr uint8_t kLeaveDestination = 0xAA;  // the operation index of D
 
 bool isSmooth(int32_t stretchMode)
 {
@@ -172,7 +173,8 @@ void PainterDevice::drawMaskImage(const ImageDraw& image)
         return;
     // Approximation: the source where the operation of its mask bit copies it, else nothing.
     QImage masked = image.source.convertToFormat(QImage::Format_ARGB32);
-    const bool foreground = image.rop3 != 0x00AA0029, background = image.backgroundRop3 != 0x00AA0029;
+    const bool foreground = rop3Index(image.rop3) != kLeaveDestination;
+    const bool background = rop3Index(image.backgroundRop3) != kLeaveDestination;
     for (int y = 0; y < masked.height() && y < mask.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(masked.scanLine(y));
         const auto* bits = reinterpret_cast<const QRgb*>(mask.constScanLine(y));

@@ -43,6 +43,9 @@ INSTANTIATE_TEST_SUITE_P(Table, FontFamilies,
                                            FaceCase{u"Calibri", "Carlito"},
                                            FaceCase{u"Cambria", "Caladea"},
                                            FaceCase{u"Verdana", "DejaVu Sans"},
+                                           FaceCase{u"Tahoma", "DejaVu Sans"},
+                                           FaceCase{u"Segoe UI", "Liberation Sans"},
+                                           FaceCase{u"@Arial", "Liberation Sans"},
                                            FaceCase{u"Symbol", "Standard Symbols PS"}));
 
 TEST(FontMap, UnknownFacesAreLeftToFontconfig)
