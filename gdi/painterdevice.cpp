@@ -8,6 +8,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <cmath>
 
 namespace kv::gdi {
 
@@ -31,15 +32,21 @@ double qtMiterLimit(double gdiLimit)
     return std::max(0.5, gdiLimit / 2);
 }
 
+// GDI realizes a geometric pen at a whole number of device pixels.
+double deviceWidth(const DrawPen& pen)
+{
+    return std::max(1.0, std::round(pen.width));
+}
+
 bool isThin(const DrawPen& pen)
 {
-    return pen.cosmetic || pen.width <= 1.0;
+    return pen.cosmetic || deviceWidth(pen) <= 1.0;
 }
 
 QPen qtPen(const DrawPen& pen, const QColor& colour)
 {
     // Width 0 is Qt's cosmetic pen: one pixel whatever the transform, dashes counted in pixels.
-    QPen qp(colour, isThin(pen) ? 0.0 : pen.width);
+    QPen qp(colour, isThin(pen) ? 0.0 : deviceWidth(pen));
     qp.setCapStyle(pen.cap);
     qp.setJoinStyle(pen.join);
     qp.setMiterLimit(qtMiterLimit(pen.miterLimit));
@@ -201,7 +208,7 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
 void PainterDevice::strokeOutline(const QPainterPath& path, const DrawPen& pen)
 {
     QPainterPathStroker stroker;
-    stroker.setWidth(std::max(1.0, pen.width));
+    stroker.setWidth(deviceWidth(pen));
     stroker.setCapStyle(pen.cap);
     stroker.setJoinStyle(pen.join);
     stroker.setMiterLimit(qtMiterLimit(pen.miterLimit));

@@ -4,6 +4,7 @@
 #include "gdi/painterdevice.h"
 #include "gdi/hatch.h"
 #include "gdi/rop.h"
+#include "gdi/shrink.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -77,12 +78,35 @@ QImage inverted(const QImage& image)
     return out;
 }
 
+// The bitmap shrunk the way the stretch mode says, with the transform that puts it where the
+// original went. COLORONCOLOR drops pixels and HALFTONE averages them: both are left to the
+// painter's own scaling, as are pictures with transparent pixels.
+ImageDraw shrunkForStretchMode(const ImageDraw& image, const QTransform& base)
+{
+    const bool useAnd = image.stretchMode == BLACKONWHITE;
+    if ((!useAnd && image.stretchMode != WHITEONBLACK) || image.source.isNull() || image.source.hasAlphaChannel())
+        return image;
+    const QTransform toTarget = image.toDevice * base;
+    const double sx = std::abs(toTarget.m11()), sy = std::abs(toTarget.m22());
+    if (toTarget.type() > QTransform::TxScale || (sx >= 1 && sy >= 1))
+        return image;
+    const int w = image.source.width(), h = image.source.height();
+    const QSize size(sx < 1 ? int(std::ceil(w * sx)) : w, sy < 1 ? int(std::ceil(h * sy)) : h);
+    if (size == image.source.size())
+        return image;
+    ImageDraw shrunk = image;
+    shrunk.source = shrinkCombining(image.source, size, useAnd);
+    shrunk.toDevice = QTransform::fromScale(double(w) / shrunk.source.width(), double(h) / shrunk.source.height())
+        * image.toDevice;
+    return shrunk;
+}
+
 } // namespace
 
 void PainterDevice::drawImage(const ImageDraw& image)
 {
     switch (image.mode) {
-    case ImageDraw::Mode::Rop: drawRopImage(image); break;
+    case ImageDraw::Mode::Rop: drawRopImage(shrunkForStretchMode(image, base_)); break;
     case ImageDraw::Mode::Alpha: drawAlphaImage(image); break;
     case ImageDraw::Mode::Transparent: drawTransparentImage(image); break;
     case ImageDraw::Mode::Mask: drawMaskImage(image); break;

@@ -190,3 +190,32 @@ TEST(PainterImage, MaskSelectsForegroundAndBackgroundOperations)
     EXPECT_EQ(c.at(5, 5), qRgb(255, 0, 0));
     EXPECT_EQ(c.at(15, 5), qRgb(0, 255, 0));
 }
+
+TEST(PainterImageShrink, StretchModeDecidesWhatShrinkingKeeps)
+{
+    // A one-pixel black line across a white picture shrunk to a quarter of its height.
+    QImage lined(8, 8, QImage::Format_RGB32);
+    lined.fill(kWhite);
+    for (int x = 0; x < 8; ++x)
+        lined.setPixel(x, 3, kBlack);  // a row that plain point sampling steps over
+    struct Case { int32_t mode; bool lineKept; };
+    for (const Case c : {Case{BLACKONWHITE, true}, Case{COLORONCOLOR, false}}) {
+        Canvas canvas(8, 2);
+        ImageDraw d = blit(lined, QRectF(0, 0, 8, 2));
+        d.stretchMode = c.mode;
+        canvas.dev().drawImage(d);
+        EXPECT_EQ(inkCount(canvas.finish()) > 0, c.lineKept) << c.mode;
+    }
+}
+
+TEST(PainterImageShrink, WhiteOnBlackKeepsLightDetail)
+{
+    QImage dotted(4, 4, QImage::Format_RGB32);
+    dotted.fill(kBlack);
+    dotted.setPixel(2, 1, kWhite);
+    Canvas canvas(1, 1);
+    ImageDraw d = blit(dotted, QRectF(0, 0, 1, 1));
+    d.stretchMode = WHITEONBLACK;
+    canvas.dev().drawImage(d);
+    EXPECT_EQ(canvas.at(0, 0), kWhite);
+}
