@@ -69,6 +69,9 @@ struct Dc::Impl {
     DrawBrush solidBrush(ColorRef c) const;
     const Pen* pen() const;
 
+    // ---- text (dctext.cpp) ----
+    ResolvedFontPtr deviceFont(const LogFont& lf) const;
+
     // ---- bitmaps (dcblt.cpp) ----
     void patternBlt(const rec::Blt& blt);
 

@@ -64,6 +64,23 @@ std::u16string charsForGlyphs(const ResolvedFont& font, std::u16string_view glyp
 
 } // namespace
 
+// With no width of its own, a font on an unevenly scaled page is as much narrower or wider as
+// the page is. In the advanced mode that is the whole transform; the compatible mode looks
+// only at the window and viewport (a playback onto a device of other proportions keeps the
+// glyphs' own shape).
+ResolvedFontPtr Dc::Impl::deviceFont(const LogFont& lf) const
+{
+    const double sx = xScale(), sy = yScale();
+    ResolvedFontPtr font = resolveFont(lf, lf.height * sy, lf.width * sx);
+    if (!font || lf.width != 0 || sy <= 0 || font->averageWidth <= 0)
+        return font;
+    const QTransform page = pageTransform();
+    const double ratio = dc.state_.graphicsMode == GM_ADVANCED ? sx / sy : std::fabs(page.m11() / page.m22());
+    if (!std::isfinite(ratio) || std::fabs(ratio - 1) < 0.02)
+        return font;
+    return resolveFont(lf, lf.height * sy, font->averageWidth * ratio);
+}
+
 void Dc::extTextOutA(int32_t x, int32_t y, uint32_t options, const RectL* rect, std::string_view text,
                      std::span<const int32_t> dx)
 {
@@ -84,7 +101,7 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
     const QPointF refLogical = updateCp ? state_.currentPosition : QPointF(x, y);
     const QPointF ref = m.map(refLogical);
 
-    ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
+    ResolvedFontPtr font = impl_->deviceFont(lf);
     if (!font)
         return;
     std::u16string fromGlyphs;
@@ -206,7 +223,7 @@ double Dc::textWidth(std::u16string_view text)
     if (!f)
         return 0;
     const LogFont& lf = f->logFont;
-    ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
+    ResolvedFontPtr font = impl_->deviceFont(lf);
     const double sx = impl_->xScale();
     return font && sx > 0 ? (font->textWidth(text) + state_.textCharExtra * sx * double(text.size())) / sx : 0;
 }
@@ -217,7 +234,7 @@ double Dc::textHeight()
     if (!f)
         return 0;
     const LogFont& lf = f->logFont;
-    ResolvedFontPtr font = resolveFont(lf, lf.height * impl_->yScale(), lf.width * impl_->xScale());
+    ResolvedFontPtr font = impl_->deviceFont(lf);
     const double sy = impl_->yScale();
     return font && sy > 0 ? (font->ascent + font->descent) / sy : 0;
 }

@@ -142,7 +142,9 @@ bool extCreatePen(ByteReader& r, Context& c)
     const uint32_t entries = r.u32();
     if (!r.ok())
         return false;
-    if ((p.style & PS_STYLE_MASK) == PS_USERSTYLE && entries > 0 && r.fits(entries, 4)) {
+    if (entries > 0 && !r.fits(entries, 4))
+        return false;  // GDI refuses such a pen; the slot keeps nothing
+    if ((p.style & PS_STYLE_MASK) == PS_USERSTYLE && entries > 0) {
         for (uint32_t i = 0; i < std::min(entries, kMaxStyleEntries); ++i)
             p.styleEntries.push_back(r.u32());
     }

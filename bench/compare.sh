@@ -1,0 +1,38 @@
+#!/bin/sh
+# Times kvconvert over the whole corpus in one process (and emf2svg-conv per file, when the
+# machine has it, for scale), then runs bench_render and prints the median and 90th
+# percentile of parse and play times per page.
+# Usage: bench/compare.sh [BUILD_DIR]
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build-core}
+corpus=${KV_CORPUS_DIR:-$here/../shared/corpus}
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+start=$(date +%s.%N)
+"$build/tools/kvconvert" --width 1000 --outdir "$out" "$corpus"/emf/*.emf "$corpus"/wmf/*.wmf > /dev/null 2>&1 || true
+end=$(date +%s.%N)
+echo "kvconvert, whole corpus in one process: $(echo "$end - $start" | bc) s"
+
+if command -v emf2svg-conv > /dev/null 2>&1; then
+    start=$(date +%s.%N)
+    for f in "$corpus"/emf/*.emf; do emf2svg-conv -i "$f" -o "$out/x.svg" > /dev/null 2>&1 || true; done
+    end=$(date +%s.%N)
+    echo "emf2svg-conv, emf/ one process per file: $(echo "$end - $start" | bc) s"
+fi
+
+"$build/bench/bench_render" --benchmark_format=json --benchmark_min_time=0.05 > "$out/bench.json" 2> /dev/null
+/usr/bin/python3 - "$out/bench.json" <<'PY'
+import json, sys, statistics
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+kinds = {}
+for r in runs:
+    kind = r["name"].split("/")[0]
+    kinds.setdefault(kind, []).append((r["real_time"], r["name"]))
+for kind, times in sorted(kinds.items()):
+    t = sorted(x for x, _ in times)
+    p90 = t[min(len(t) - 1, int(round(0.9 * (len(t) - 1))))]
+    worst = max(times)
+    print(f"{kind:12s} pages {len(t):3d}  median {statistics.median(t):7.2f} ms  p90 {p90:7.2f} ms  worst {worst[0]:.1f} ms ({worst[1]})")
+PY

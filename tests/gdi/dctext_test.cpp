@@ -1,0 +1,139 @@
+// Text placement: alignment against the reference point, Dx advances, update-current-position.
+#include "canvas.h"
+#include "tracedevice.h"
+
+#include <gtest/gtest.h>
+
+using namespace kv::gdi;
+using kvtest::Canvas;
+using kvtest::TraceDevice;
+
+namespace {
+
+// Rows of the canvas holding ink, as [first, last].
+std::pair<int, int> inkRows(Canvas& c)
+{
+    int first = -1, last = -1;
+    for (int y = 0; y < c.image().height(); ++y)
+        if (c.darkCount(QRect(0, y, c.image().width(), 1)) > 0) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    return {first, last};
+}
+
+} // namespace
+
+TEST(DcText, VerticalAlignmentPutsTheInkOnTheRightSideOfTheReference)
+{
+    struct Case { uint32_t align; bool inkAbove; bool inkBelow; };
+    const Case cases[] = {
+        {TA_BASELINE, true, false},
+        {TA_TOP, false, true},
+        {TA_BOTTOM, true, false},
+    };
+    for (const Case& k : cases) {
+        Canvas c;
+        c.dc().selectObject(kvtest::font(-40));
+        c.dc().setTextAlign(k.align);
+        c.dc().setBkMode(TRANSPARENT);
+        c.dc().extTextOut(20, 100, 0, nullptr, u"HHH");
+        const auto [first, last] = inkRows(c);
+        ASSERT_GE(first, 0) << k.align;
+        EXPECT_EQ(first < 98, k.inkAbove) << k.align;
+        EXPECT_EQ(last > 102, k.inkBelow) << k.align;
+        EXPECT_LT(last - first, 45) << k.align;  // cap height of a 40-pixel em
+        EXPECT_GT(last - first, 20) << k.align;
+    }
+}
+
+TEST(DcText, BaselineTextSitsOnItsBaseline)
+{
+    Canvas c;
+    c.dc().selectObject(kvtest::font(-40));
+    c.dc().setTextAlign(TA_BASELINE);
+    c.dc().setBkMode(TRANSPARENT);
+    c.dc().extTextOut(20, 100, 0, nullptr, u"H");
+    const auto [first, last] = inkRows(c);
+    EXPECT_NEAR(last, 99, 1);
+}
+
+TEST(DcText, DxAdvancesPlaceEachCharacterInLogicalUnits)
+{
+    TraceDevice device;
+    Dc dc(device);
+    dc.setMapMode(MM_ANISOTROPIC);
+    dc.setWindowExt(10, 10);
+    dc.setViewportExt(20, 20);  // two device pixels per logical unit
+    dc.selectObject(kvtest::font(-10));
+    dc.setTextAlign(TA_BASELINE);
+    const int32_t dx[] = {30, 5, 7};
+    dc.extTextOut(10, 50, 0, nullptr, u"ABC", dx);
+    ASSERT_EQ(device.texts.size(), 1u);
+    const auto& o = device.texts[0].origins;
+    ASSERT_EQ(o.size(), 3u);
+    EXPECT_DOUBLE_EQ(o[0].x(), 20);
+    EXPECT_DOUBLE_EQ(o[1].x(), 80);
+    EXPECT_DOUBLE_EQ(o[2].x(), 90);
+    EXPECT_DOUBLE_EQ(o[2].y(), 100);
+}
+
+TEST(DcText, RightAndCentreAlignmentUseTheSumOfTheAdvances)
+{
+    struct Case { uint32_t align; double firstX; };
+    for (const Case& k : {Case{TA_RIGHT | TA_BASELINE, 100 - 30}, Case{TA_CENTER | TA_BASELINE, 100 - 15}}) {
+        TraceDevice device;
+        Dc dc(device);
+        dc.selectObject(kvtest::font(-10));
+        dc.setTextAlign(k.align);
+        const int32_t dx[] = {10, 20};
+        dc.extTextOut(100, 50, 0, nullptr, u"AB", dx);
+        ASSERT_EQ(device.texts.size(), 1u);
+        EXPECT_DOUBLE_EQ(device.texts[0].origins[0].x(), k.firstX) << k.align;
+    }
+}
+
+TEST(DcText, UpdateCurrentPositionUsesAndAdvancesIt)
+{
+    TraceDevice device;
+    Dc dc(device);
+    dc.selectObject(kvtest::font(-10));
+    dc.setTextAlign(TA_UPDATECP | TA_BASELINE);
+    dc.moveTo(40, 60);
+    const int32_t dx[] = {10, 10};
+    dc.extTextOut(0, 0, 0, nullptr, u"AB", dx);
+    dc.extTextOut(0, 0, 0, nullptr, u"AB", dx);
+    ASSERT_EQ(device.texts.size(), 2u);
+    EXPECT_DOUBLE_EQ(device.texts[0].origins[0].x(), 40);
+    EXPECT_DOUBLE_EQ(device.texts[1].origins[0].x(), 60);
+    EXPECT_DOUBLE_EQ(device.texts[1].origins[0].y(), 60);
+    EXPECT_DOUBLE_EQ(dc.state().currentPosition.x(), 80);
+}
+
+TEST(DcText, OpaqueRectangleIsFilledWithTheBackgroundColour)
+{
+    Canvas c;
+    c.dc().setBkColor(0x0000FF);  // red
+    const RectL box{10, 10, 60, 40};
+    c.dc().extTextOut(10, 10, ETO_OPAQUE, &box, u"");
+    EXPECT_EQ(c.pixel(30, 30), 0xFF0000u);
+    EXPECT_EQ(c.pixel(70, 30), 0xFFFFFFu);
+}
+
+TEST(DcText, EscapementTurnsTheBaseline)
+{
+    TraceDevice device;
+    Dc dc(device);
+    LogFont lf;
+    lf.height = -20;
+    lf.escapement = 900;
+    lf.faceName = u"Arial";
+    dc.selectObject(makeObject(Font{lf}));
+    const int32_t dx[] = {10, 10};
+    dc.extTextOut(100, 100, 0, nullptr, u"AB", dx);
+    ASSERT_EQ(device.texts.size(), 1u);
+    EXPECT_NEAR(device.texts[0].angle, 90, 1e-6);
+    // The second character is above the first on the page.
+    EXPECT_LT(device.texts[0].origins[1].y(), device.texts[0].origins[0].y());
+}

@@ -1,0 +1,195 @@
+// The EMF reader and player end to end: small EMFs written by the test, and the corpus.
+#include "emfbuilder.h"
+#include "tracedevice.h"
+#include "testenv.h"
+
+#include "gdi/player.h"
+#include "gdi/readers.h"
+#include "gdi/render.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace kv::gdi;
+using kvtest::EmfBuilder;
+
+namespace {
+
+constexpr uint32_t kUnknownType = 0x7777;
+
+PicturePtr read(const std::vector<uint8_t>& bytes) { return readEmf(bytes); }
+
+bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+uint32_t countOf(const std::vector<std::pair<uint32_t, uint32_t>>& counts, uint32_t type)
+{
+    for (const auto& [t, n] : counts)
+        if (t == type)
+            return n;
+    return 0;
+}
+
+// A 2 x 2 bottom-up 24-bit DIB: the top row red, green; the bottom row blue, white.
+std::vector<uint8_t> twoByTwoDib()
+{
+    std::vector<uint8_t> d(40 + 16, 0);
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) d[at + i] = uint8_t(v >> (8 * i)); };
+    put32(0, 40);
+    put32(4, 2);
+    put32(8, 2);
+    d[12] = 1;
+    d[14] = 24;
+    const uint8_t bottom[] = {255, 0, 0, 255, 255, 255, 0, 0};  // BGR blue, BGR white, padding
+    const uint8_t top[] = {0, 0, 255, 0, 255, 0, 0, 0};         // red, green
+    std::copy(std::begin(bottom), std::end(bottom), d.begin() + 40);
+    std::copy(std::begin(top), std::end(top), d.begin() + 48);
+    return d;
+}
+
+} // namespace
+
+TEST(EmfReader, ReadsTheHeaderAndCountsRecords)
+{
+    EmfBuilder b(800, 600);
+    b.record(kUnknownType, {});
+    const auto bytes = b.finish();
+    const auto picture = read(bytes);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->header.bounds.right, 799);
+    EXPECT_EQ(picture->header.frame.bottom, 5999);
+    EXPECT_EQ(picture->header.device.cx, 800);
+    EXPECT_EQ(picture->header.millimeters.cy, 60);
+    EXPECT_FALSE(picture->stats.truncated);
+    EXPECT_EQ(countOf(picture->stats.skipped, kUnknownType), 1u);
+}
+
+TEST(EmfReader, RejectsOnlyAWrongStart)
+{
+    auto bytes = EmfBuilder().finish();
+    bytes[40] = 'X';  // signature
+    EXPECT_FALSE(read(bytes));
+    EXPECT_FALSE(read(std::vector<uint8_t>(10, 0)));
+    EXPECT_FALSE(read({}));
+}
+
+TEST(EmfReader, SurvivesLyingSizesAndTruncation)
+{
+    EmfBuilder b;
+    b.record(kvtest::EMR_RECTANGLE, {10, 10, 20, 20});
+    auto bytes = b.finish();
+    // A record claiming more bytes than the file has ends the walk; what came before stays.
+    std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 12);
+    const auto picture = read(cut);
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->stats.truncated);
+    EXPECT_EQ(picture->records.size(), 1u);
+    // A short record (smaller than its type needs) is skipped, not read past.
+    EmfBuilder s;
+    s.record(kvtest::EMR_RECTANGLE, {10, 10});
+    const auto shortOne = read(s.finish());
+    ASSERT_TRUE(shortOne);
+    EXPECT_EQ(countOf(shortOne->stats.skipped, kvtest::EMR_RECTANGLE), 1u);
+}
+
+TEST(EmfReader, PolygonCountBeyondTheRecordIsSkipped)
+{
+    EmfBuilder b;
+    b.record(kvtest::EMR_POLYGON, {0, 0, 10, 10, 1000000, 1, 2, 3, 4});
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(countOf(picture->stats.skipped, kvtest::EMR_POLYGON), 1u);
+}
+
+TEST(EmfPlayer, FrameFillsTheImageAndMappingModesApply)
+{
+    EmfBuilder b(1000, 1000);
+    b.record(kvtest::EMR_SETMAPMODE, {MM_ANISOTROPIC});
+    b.record(kvtest::EMR_SETWINDOWEXTEX, {100, 100});
+    b.record(kvtest::EMR_SETVIEWPORTEXTEX, {1000, 1000});
+    b.record(kvtest::EMR_SELECTOBJECT, {int32_t(STOCK_FLAG | BLACK_BRUSH)});
+    b.record(kvtest::EMR_RECTANGLE, {50, 0, 100, 50});  // the top-right quarter
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    const QImage image = renderPicture(*picture, 200);
+    ASSERT_EQ(image.size(), QSize(200, 200));
+    EXPECT_TRUE(dark(image, 150, 50));
+    EXPECT_FALSE(dark(image, 50, 50));
+    EXPECT_FALSE(dark(image, 150, 150));
+}
+
+TEST(EmfPlayer, PictureCannotReachTheCallersStateStackOrLeakItsClip)
+{
+    EmfBuilder b;
+    b.record(kvtest::EMR_RESTOREDC, {-5});
+    b.record(kvtest::EMR_RESTOREDC, {-1});
+    b.record(kvtest::EMR_SAVEDC, {});
+    b.record(kvtest::EMR_INTERSECTCLIPRECT, {0, 0, 10, 10});
+    b.record(kvtest::EMR_SETMAPMODE, {MM_LOMETRIC});
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    kvtest::TraceDevice device;
+    Dc dc(device);
+    dc.setBkColor(0x123456);
+    dc.saveDc();
+    EXPECT_TRUE(playPicture(dc, *picture, RectL{0, 0, 100, 100}));
+    EXPECT_EQ(dc.state().mapMode, MM_TEXT);
+    EXPECT_FALSE(dc.state().clip.has_value());
+    EXPECT_TRUE(dc.restoreDc(-1));  // the caller's own save is still there
+    EXPECT_EQ(dc.state().bkColor, 0x123456u);
+}
+
+TEST(EmfPlayer, StretchDibitsKeepsTheBitmapUpright)
+{
+    EmfBuilder b(100, 100);
+    const auto dib = twoByTwoDib();
+    b.begin(kvtest::EMR_STRETCHDIBITS);
+    b.i32({0, 0, 99, 99});             // bounds
+    b.i32({0, 0, 0, 0, 2, 2});         // xDest, yDest, xSrc, ySrc, cxSrc, cySrc
+    b.i32({80, 40, 120, 16});          // offBmi, cbBmi, offBits, cbBits
+    b.i32({0, int32_t(SRCCOPY), 100, 100});  // usage, rop, cxDest, cyDest
+    b.bytes(dib);
+    b.end();
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    const QImage image = renderPicture(*picture, 100);
+    EXPECT_EQ(image.pixel(25, 25) & 0xFFFFFF, 0xFF0000u);  // red, top left
+    EXPECT_EQ(image.pixel(75, 25) & 0xFFFFFF, 0x00FF00u);  // green, top right
+    EXPECT_EQ(image.pixel(25, 75) & 0xFFFFFF, 0x0000FFu);  // blue, bottom left
+    EXPECT_EQ(image.pixel(75, 75) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(EmfPlayer, ThinLinesSurviveAScaledDownPage)
+{
+    EmfBuilder b(10000, 10000);
+    b.record(kvtest::EMR_CREATEPEN, {1, PS_SOLID, 1, 0, 0});
+    b.record(kvtest::EMR_SELECTOBJECT, {1});
+    b.record(kvtest::EMR_MOVETOEX, {0, 5000});
+    b.record(kvtest::EMR_LINETO, {10000, 5000});
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    const QImage image = renderPicture(*picture, 100);
+    int rows = 0;
+    for (int y = 45; y < 55; ++y)
+        rows += dark(image, 50, y);
+    EXPECT_GE(rows, 1);
+}
+
+TEST(EmfCorpus, EveryFileRendersWithoutCrashing)
+{
+    const auto corpus = kvtest::corpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "no corpus beside the project (../shared/corpus)";
+    int rendered = 0;
+    for (const QString& folder : {QStringLiteral("emf"), QStringLiteral("corrupt")}) {
+        const QDir dir(*corpus + "/" + folder);
+        for (const QString& name : dir.entryList({"*.emf", "*.wmf"}, QDir::Files)) {
+            const PicturePtr picture = readMetafileFile(dir.filePath(name), DeviceCaps{1920, 1080, 508, 286});
+            if (!picture)
+                continue;
+            const QImage image = renderPicture(*picture, 200);
+            rendered += !image.isNull();
+        }
+    }
+    EXPECT_GT(rendered, 70);
+}
