@@ -1,0 +1,67 @@
+#include "printtestenv.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace kvtest {
+
+void PrintTest::SetUp()
+{
+    ASSERT_TRUE(pdfDir_.isValid());
+    savedPdfDir_ = qgetenv("KV_PDF_DIR");
+    qputenv("KV_PDF_DIR", pdfDir_.path().toUtf8());
+    usePrinters({kv::kPdfFilePrinter});
+    kv::resetSharedPrinterState();
+    kv::setMessageHandler([this](const kv::Message& m) { messages.push_back(m); });
+    kv::setToneHandler([this](int hertz, int) { tones.push_back(hertz); });
+    kv::setPrinterChooser([this] {
+        ++chooserCalls;
+        return chooserAnswer;
+    });
+}
+
+void PrintTest::TearDown()
+{
+    kv::PRINTEND();
+    kv::setPrinterChooser({});
+    kv::setPageSetupHook({});
+    kv::setPreviewHandler({});
+    kv::setPrinterListProvider({});
+    kv::setMessageHandler({});
+    kv::setToneHandler({});
+    kv::resetSharedPrinterState();
+    if (savedPdfDir_.isNull()) qunsetenv("KV_PDF_DIR");
+    else qputenv("KV_PDF_DIR", savedPdfDir_);
+}
+
+void PrintTest::usePrinters(const QStringList& names)
+{
+    kv::setPrinterListProvider([names] { return kv::PrinterList{names, kv::kPdfFilePrinter}; });
+}
+
+namespace {
+QString pdfinfo(const QString& file)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {file});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+} // namespace
+
+int pdfPageCount(const QString& file)
+{
+    const auto match = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
+                           .match(pdfinfo(file));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QSizeF pdfPageSizePoints(const QString& file)
+{
+    const auto match = QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+                                          QRegularExpression::MultilineOption)
+                           .match(pdfinfo(file));
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
+} // namespace kvtest

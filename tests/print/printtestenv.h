@@ -1,0 +1,43 @@
+#pragma once
+// A printing test's surroundings: the built-in "PDF File" printer writing into a temporary
+// folder, a printer list the test chooses, recorded messages and tones, dialogs answered by
+// the test, and a fresh shared printer state. Everything is put back afterwards.
+#include "platform/notify.h"
+#include "print/printerdialogs.h"
+#include "print/printerlist.h"
+#include "print/printerstate.h"
+#include "print/procedural.h"
+#include "print/tprinter.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kvtest {
+
+class PrintTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The list the device sees: `names` in that order; "PDF File" is the default.
+    void usePrinters(const QStringList& names);
+    QString pdfDir() const { return pdfDir_.path(); }
+
+    std::vector<kv::Message> messages;
+    std::vector<int> tones;  // hertz of each tone
+    int chooserCalls = 0;
+    std::optional<kv::PrinterChoice> chooserAnswer;  // what the print dialog answers
+
+private:
+    QTemporaryDir pdfDir_;
+    QByteArray savedPdfDir_;
+};
+
+// Pages of a PDF file as pdfinfo reports them; -1 when it cannot be read.
+int pdfPageCount(const QString& file);
+// Page size in points as pdfinfo reports it for page 1; empty when unreadable.
+QSizeF pdfPageSizePoints(const QString& file);
+
+} // namespace kvtest
