@@ -1,7 +1,8 @@
 // Dc lines and shapes: everything is resolved into device space here and either added to an
-// open path bracket or handed to the device. Fills cover the pixels whose centres lie inside
-// (GDI's rule); strokes are shifted by half a pixel so that a line on integer coordinates
-// lights the pixels it names.
+// open path bracket or handed to the device. Device coordinates name pixels as GDI does: a
+// fill covers the pixels whose corners lie inside, a one-pixel line on integer coordinates
+// lights the pixels it names (the painter draws thin lines unsmoothed, right of and below
+// the mathematical line).
 #include "dcimpl.h"
 
 #include <algorithm>
@@ -107,7 +108,7 @@ void Dc::Impl::emitShape(const QPainterPath& path, bool fill, bool stroke)
     if (fill)
         fillDevicePath(path, fillRule(), drawBrush());
     if (stroke)
-        strokeDevicePath(path.translated(0.5, 0.5), drawPen());
+        strokeDevicePath(path, drawPen());
 }
 
 // Open lines. In a path bracket they continue the current figure when it ends where they
@@ -116,7 +117,7 @@ void Dc::Impl::emitLines(const QPainterPath& path)
 {
     DcState& s = dc.state_;
     if (!s.pathOpen) {
-        strokeDevicePath(path.translated(0.5, 0.5), drawPen());
+        strokeDevicePath(path, drawPen());
         return;
     }
     for (int i = 0; i < path.elementCount(); ++i) {

@@ -51,7 +51,7 @@ struct Dc::Impl {
     QPointF map(const PointL& p) const { return map(p.x, p.y); }
     QPolygonF mapPoints(std::span<const PointL> points) const;
     // A closed or open figure in device space: added to the path bracket when one is open,
-    // else filled (unshifted) and stroked (shifted by half a pixel onto pixel centres).
+    // else filled and stroked.
     void emitShape(const QPainterPath& path, bool fill, bool stroke);
     void emitLines(const QPainterPath& path);  // open lines: joined to the current figure in a bracket
     void fillDevicePath(const QPainterPath& path, Qt::FillRule rule, const DrawBrush& brush);

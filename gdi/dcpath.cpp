@@ -53,7 +53,7 @@ void Dc::strokePath()
         return;
     const QPainterPath path = state_.path;
     abortPath();
-    impl_->strokeDevicePath(path.translated(0.5, 0.5), impl_->drawPen());
+    impl_->strokeDevicePath(path, impl_->drawPen());
 }
 
 void Dc::strokeAndFillPath()
@@ -63,7 +63,7 @@ void Dc::strokeAndFillPath()
     const QPainterPath path = state_.path;
     abortPath();
     impl_->fillDevicePath(path, impl_->fillRule(), impl_->drawBrush());
-    impl_->strokeDevicePath(path.translated(0.5, 0.5), impl_->drawPen());
+    impl_->strokeDevicePath(path, impl_->drawPen());
 }
 
 void Dc::flattenPath()
