@@ -32,10 +32,12 @@ struct FaceRule {
 };
 
 // Faces without a metric-compatible stand-in take the installed face whose advances come
-// closest to what the writers' machines recorded (the Dx arrays of the corpus, summed over
-// all regular-weight text): Segoe UI against Liberation Sans 1.00 (DejaVu Sans 1.15); Verdana
-// against DejaVu Sans 0.98 (Liberation Sans 0.85); Tahoma against DejaVu Sans 1.01 (DejaVu
-// Sans Condensed 0.91, Liberation Sans 0.88).
+// closest. Measured against the Dx arrays of the corpus (the writers' own advances, summed
+// over regular-weight text): Segoe UI against Liberation Sans 1.00 (DejaVu Sans 1.15), Verdana
+// against DejaVu Sans 0.98 (Liberation Sans 0.85). Tahoma's recorded text is small UI text,
+// whose hinted advances run wide (DejaVu Sans 1.01, its condensed cut 0.91); at print sizes
+// Tahoma is Verdana's narrow sibling, and text without Dx laid out with DejaVu Sans came out
+// 16 % wider than the reference rendering: DejaVu Sans Condensed.
 constexpr std::array kFaceRules = {
     FaceRule{u"arial", "Liberation Sans"},
     FaceRule{u"helvetica", "Liberation Sans"},
@@ -46,7 +48,7 @@ constexpr std::array kFaceRules = {
     FaceRule{u"arial unicode ms", "Liberation Sans"},
     FaceRule{u"system", "Liberation Sans"},
     FaceRule{u"segoe ui", "Liberation Sans"},
-    FaceRule{u"tahoma", "DejaVu Sans"},
+    FaceRule{u"tahoma", "DejaVu Sans Condensed"},
     FaceRule{u"verdana", "DejaVu Sans"},
     FaceRule{u"times new roman", "Liberation Serif"},
     FaceRule{u"times", "Liberation Serif"},

@@ -43,10 +43,17 @@ INSTANTIATE_TEST_SUITE_P(Table, FontFamilies,
                                            FaceCase{u"Calibri", "Carlito"},
                                            FaceCase{u"Cambria", "Caladea"},
                                            FaceCase{u"Verdana", "DejaVu Sans"},
-                                           FaceCase{u"Tahoma", "DejaVu Sans"},
                                            FaceCase{u"Segoe UI", "Liberation Sans"},
                                            FaceCase{u"@Arial", "Liberation Sans"},
                                            FaceCase{u"Symbol", "Standard Symbols PS"}));
+
+TEST(FontMap, TahomaTakesTheCondensedCut)
+{
+    const ResolvedFontPtr tahoma = resolveFont(logFont(u"Tahoma", -40), -40, 0);
+    const ResolvedFontPtr verdana = resolveFont(logFont(u"Verdana", -40), -40, 0);
+    EXPECT_TRUE(tahoma->raw.familyName().startsWith(QLatin1String("DejaVu Sans")));
+    EXPECT_LT(tahoma->textWidth(u"abcdefgh"), 0.95 * verdana->textWidth(u"abcdefgh"));
+}
 
 TEST(FontMap, UnknownFacesAreLeftToFontconfig)
 {
