@@ -1,6 +1,7 @@
 #include "print/printerdevice.h"
 
 #include "gdi/painterdevice.h"
+#include "print/cupsqueue.h"
 #include "print/pdfoutput.h"
 
 #include <QFile>
@@ -127,7 +128,10 @@ bool PrinterDevice::endDoc()
 {
     if (!painter_.isActive()) return false;
     painterDevice_.reset();
-    const bool ok = painter_.end();
+    // Qt hands the job to CUPS inside end() and does not say when the queue is gone by then:
+    // the job would be lost without a word, so ask the scheduler first.
+    const bool queueThere = printer_.builtInPdf || queryCupsQueue(printer_.name).has_value();
+    const bool ok = painter_.end() && queueThere;
     if (!ok && !outputFile_.isEmpty()) QFile::remove(outputFile_);
     return ok;
 }

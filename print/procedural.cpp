@@ -7,10 +7,12 @@ namespace kv {
 
 namespace {
 
+// Never destroyed: a device still current at exit must not be ended while the process tears
+// down its statics (Qt's printing objects may be gone by then).
 std::shared_ptr<TPrinter>& currentSlot()
 {
-    static std::shared_ptr<TPrinter> current;
-    return current;
+    static auto* current = new std::shared_ptr<TPrinter>;
+    return *current;
 }
 
 constexpr int kNoMatchToneHz = 100;

@@ -102,3 +102,39 @@ TEST_F(PrintTest, TwoPagesThroughTheCupsPdfQueue)
 }
 
 } // namespace
+
+namespace {
+
+using kvtest::PrintTest;
+
+// A queue of its own that the test removes while a job is open: the job cannot be handed
+// over, the user is told, and nothing crashes.
+TEST_F(PrintTest, AQueueThatVanishesMidJobIsReported)
+{
+    if (!ensureCups()) GTEST_SKIP() << "no CUPS scheduler here, and scripts/setup --cups could not start one";
+    const QString queue = QStringLiteral("KV-Vanish-%1").arg(QDateTime::currentMSecsSinceEpoch(), 0, 16);
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-v"), QStringLiteral("cups-pdf:/ci"),
+                                    QStringLiteral("-m"), QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"),
+                                    QStringLiteral("-E")});
+    if (!QPrinterInfo::availablePrinterNames().contains(queue)) GTEST_SKIP() << "lpadmin could not add a queue here";
+    kv::setPrinterListProvider({});
+    kv::resetSharedPrinterState();
+
+    kv::TPrinter device(QStringLiteral("kvvanish"), false, false, queue);
+    ASSERT_NE(device.hDC, 0u);
+    device.StartPage();
+    device.Say(100, 100, QStringLiteral("never printed"));
+    device.EndPage();
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+    device.End();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].text.find("kvvanish"), std::string::npos) << messages[0].text;
+
+    // The printer is gone for the next device too: no context, and a clear word why.
+    messages.clear();
+    kv::TPrinter after(QStringLiteral("kvvanish"), false, false, queue);
+    EXPECT_EQ(after.hDC, 0u);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+} // namespace
