@@ -57,7 +57,7 @@ void expectNear(const kv::gdi::RectL& got, const kv::gdi::RectL& want, int toler
 
 TEST_F(DrawingTest, ShapesLandWhereRowsAndColumnsSay)
 {
-    expectNear(page([](kv::TPrinter& d) { d.Line(300, 100, 700, 500); }), {100, 300, 500, 700}, 2, "Line");
+    expectNear(page([](kv::TPrinter& d) { d.Line(300, 100, 700, 500); }), {100, 300, 500, 700}, 3, "Line");
     expectNear(page([](kv::TPrinter& d) {
                    d.FillRect({200, 400, 260, 1400}, kv::gdi::makeObject(kv::gdi::Brush{kv::gdi::BS_SOLID, 0xFF, 0, {}, false}));
                }),
