@@ -57,28 +57,6 @@ QPen qtPen(const DrawPen& pen, const QColor& colour)
     return qp;
 }
 
-// A dashed line of absurd length (a corrupt file) would make millions of dashes: such lines
-// are drawn solid.
-constexpr double kMaxDashes = 200000;
-
-DrawPen withBoundedDashes(const QPainterPath& path, const DrawPen& pen)
-{
-    if (pen.style == Qt::SolidLine || pen.style == Qt::NoPen)
-        return pen;
-    double pattern = 0;
-    for (qreal d : pen.dashes)
-        pattern += d;
-    if (pattern <= 0)
-        pattern = 4;  // Qt's own styles: a few widths per repeat
-    pattern *= isThin(pen) ? 1.0 : deviceWidth(pen);
-    if (path.length() / pattern <= kMaxDashes)
-        return pen;
-    DrawPen solid = pen;
-    solid.style = Qt::SolidLine;
-    solid.dashes.clear();
-    return solid;
-}
-
 bool isStyled(const QPen& pen)
 {
     return pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen;
@@ -198,11 +176,10 @@ void PainterDevice::fillHatchWithRasterOp(const QPainterPath& path, const DrawBr
     painter_.restore();
 }
 
-void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& requested)
+void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
 {
-    if (!requested.visible || path.isEmpty())
+    if (!pen.visible || path.isEmpty())
         return;
-    const DrawPen pen = withBoundedDashes(path, requested);
     if (pen.brush && pen.brush->kind != DrawBrush::Kind::Solid) {
         strokeOutline(path, pen);
         return;

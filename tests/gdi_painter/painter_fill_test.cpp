@@ -190,3 +190,24 @@ TEST(PainterFill, HatchWithARasterOperationLeavesTheGapsAlone)
     EXPECT_EQ(c.at(4, 7), qRgb(255, 255, 0));
     EXPECT_EQ(c.at(5, 7), qRgb(0, 255, 0));
 }
+
+namespace {
+int painterWarnings = 0;
+void countWarnings(QtMsgType type, const QMessageLogContext&, const QString&)
+{
+    painterWarnings += type == QtWarningMsg;
+}
+} // namespace
+
+TEST(PainterLifetime, PainterEndedBeforeTheDeviceIsLeftAlone)
+{
+    QImage image(10, 10, QImage::Format_RGB32);
+    QPainter painter(&image);
+    auto device = std::make_unique<PainterDevice>(painter, DeviceCaps{});
+    painter.end();
+    painterWarnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(countWarnings);
+    device.reset();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(painterWarnings, 0);
+}

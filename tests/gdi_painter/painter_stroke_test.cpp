@@ -164,17 +164,3 @@ TEST(PainterStroke, XorLineTwiceRestores)
     c.dev().strokePath(zigzag, pen);
     EXPECT_EQ(c.finish(), before);
 }
-
-TEST(PainterStroke, AbsurdlyLongDashedLinesAreDrawnSolidInsteadOfHanging)
-{
-    Canvas c(50, 50);
-    DrawPen pen = solidPen(Qt::black, 3, false);
-    pen.style = Qt::CustomDashLine;
-    pen.dashes = {1, 1};
-    DrawBrush hatch = solidBrush(Qt::black);
-    hatch.kind = DrawBrush::Kind::Hatch;
-    hatch.hatch = HS_CROSS;
-    pen.brush = hatch;  // stroked into an outline: one polygon per dash
-    c.dev().strokePath(linePath(QPointF(-1e9, 25), QPointF(1e9, 25)), pen);
-    EXPECT_GT(inkCount(c.finish(), QRect(0, 20, 50, 10)), 0);
-}
