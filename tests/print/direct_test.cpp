@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -140,6 +141,48 @@ TEST_F(PrintTest, TextMetricsAndTheCharacterGrid)
     EXPECT_EQ(*device.oFont, big);
     device.End();
     EXPECT_FALSE(device.oFont);
+}
+
+} // namespace
+
+namespace {
+
+using kvtest::PrintTest;
+
+TEST_F(PrintTest, ResetDcTurnsTheFollowingPagesOfTheSameJob)
+{
+    kv::TPrinter device(QStringLiteral("Mixed"));
+    ASSERT_NE(device.hDC, 0u);
+    printPages(device, 1);
+    kv::sharedPrinterState().orientation = kv::kLandscape;
+    device.ResetDC();
+    EXPECT_TRUE(device.lStarted);  // still the same job
+    EXPECT_GT(device.nHorzRes(), device.nVertRes());
+    printPages(device, 1);
+    device.End();
+    const QString pdf = QDir(pdfDir()).filePath(QStringLiteral("Mixed.pdf"));
+    ASSERT_EQ(kvtest::pdfPageCount(pdf), 2);
+    const QSizeF first = kvtest::pdfPageSizePoints(pdf, 1), second = kvtest::pdfPageSizePoints(pdf, 2);
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_LT(first.width(), first.height());
+    EXPECT_GT(second.width(), second.height());
+}
+
+TEST_F(PrintTest, LongDocumentNamesAreCutForTheJobButNotForTheFile)
+{
+    const QString document = QStringLiteral("Quarterly figures of every branch office, all regions");
+    kv::TPrinter device(document);
+    printPages(device, 1);
+    device.End();
+    const QString pdf = QDir(pdfDir()).filePath(document + QStringLiteral(".pdf"));
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    const QString info = QString::fromUtf8(process.readAllStandardOutput());
+    const auto title = QRegularExpression(QStringLiteral("^Title:\\s+(.*)$"), QRegularExpression::MultilineOption).match(info);
+    ASSERT_TRUE(title.hasMatch()) << info.toStdString();
+    EXPECT_EQ(title.captured(1), document.left(31));
 }
 
 } // namespace

@@ -40,10 +40,10 @@ void PrintTest::usePrinters(const QStringList& names)
 }
 
 namespace {
-QString pdfinfo(const QString& file)
+QString pdfinfo(const QString& file, const QStringList& options = {})
 {
     QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {file});
+    process.start(QStringLiteral("pdfinfo"), options + QStringList{file});
     if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -56,11 +56,12 @@ int pdfPageCount(const QString& file)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-QSizeF pdfPageSizePoints(const QString& file)
+QSizeF pdfPageSizePoints(const QString& file, int page)
 {
-    const auto match = QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+    const QString number = QString::number(page);
+    const auto match = QRegularExpression(QStringLiteral("^Page\\s+%1 size:\\s+([\\d.]+) x ([\\d.]+) pts").arg(number),
                                           QRegularExpression::MultilineOption)
-                           .match(pdfinfo(file));
+                           .match(pdfinfo(file, {QStringLiteral("-f"), number, QStringLiteral("-l"), number}));
     return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
 }
 

@@ -37,7 +37,7 @@ private:
 
 // Pages of a PDF file as pdfinfo reports them; -1 when it cannot be read.
 int pdfPageCount(const QString& file);
-// Page size in points as pdfinfo reports it for page 1; empty when unreadable.
-QSizeF pdfPageSizePoints(const QString& file);
+// Page size in points as pdfinfo reports it for one page; empty when unreadable.
+QSizeF pdfPageSizePoints(const QString& file, int page = 1);
 
 } // namespace kvtest
