@@ -18,6 +18,10 @@ enum : uint8_t {
 // encoding has nothing.
 char16_t adobeSymbolToUnicode(uint8_t byte);
 
+// The Unicode character of a Wingdings byte for the symbols documents mostly use it for
+// (bullets, check marks, boxes, arrows); 0 for the others.
+char16_t wingdingsToUnicode(uint8_t byte);
+
 // Windows-1252, the code page of ANSI_CHARSET: Latin-1 except 0x80..0x9F.
 char16_t cp1252ToUnicode(uint8_t byte);
 

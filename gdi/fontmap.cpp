@@ -23,7 +23,7 @@ constexpr size_t kMaxCachedFonts = 512;
 // Pixel size at which a face's proportions are measured (large, so rounding does not matter).
 constexpr double kMeasureSize = 1000;
 
-enum class FaceKind : uint8_t { Text, AdobeSymbol, Dingbats };
+enum class FaceKind : uint8_t { Text, AdobeSymbol, Wingdings, Dingbats };
 
 struct FaceRule {
     std::u16string_view windowsFace;  // lower case
@@ -64,7 +64,7 @@ constexpr std::array kFaceRules = {
     FaceRule{u"cambria", "Caladea"},
     FaceRule{u"cambria math", "Caladea"},
     FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol},
-    FaceRule{u"wingdings", "DejaVu Sans", FaceKind::Dingbats},
+    FaceRule{u"wingdings", "DejaVu Sans", FaceKind::Wingdings},
     FaceRule{u"wingdings 2", "DejaVu Sans", FaceKind::Dingbats},
     FaceRule{u"wingdings 3", "DejaVu Sans", FaceKind::Dingbats},
     FaceRule{u"webdings", "DejaVu Sans", FaceKind::Dingbats},
@@ -197,6 +197,7 @@ std::shared_ptr<ResolvedFont> makeResolvedFont(const LogFont& lf, double deviceH
     // The Symbol stand-in may come as a Unicode face (Greek at U+03B1 …) or, like the OpenType
     // cut, with a symbol cmap whose byte codes draw the symbols as they are.
     resolved->adobeSymbol = rule && rule->kind == FaceKind::AdobeSymbol && raw.supportsCharacter(QChar(0x03B1));
+    resolved->wingdings = rule && rule->kind == FaceKind::Wingdings;
     resolved->symbol = lf.charSet == SYMBOL_CHARSET || (rule && rule->kind != FaceKind::Text);
     resolved->deviceLogFont = lf;
     resolved->deviceLogFont.height = int32_t(std::lround(std::clamp(deviceHeight, -1e9, 1e9)));
@@ -292,6 +293,10 @@ char16_t ResolvedFont::drawnChar(char16_t c) const
     if (adobeSymbol && (privateUse || (c >= 0x20 && c <= 0xFF))) {
         const char16_t u = adobeSymbolToUnicode(uint8_t(c & 0xFF));
         return u ? u : c;
+    }
+    if (wingdings && (privateUse || (c >= 0x20 && c <= 0xFF))) {
+        if (const char16_t u = wingdingsToUnicode(uint8_t(c & 0xFF)))
+            return u;
     }
     // Symbol-font text in a face without those code points: draw the byte it was written as.
     if (privateUse && !raw.supportsCharacter(QChar(c)))

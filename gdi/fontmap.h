@@ -24,6 +24,7 @@ struct ResolvedFont {
     double averageWidth = 0;  // the face's average character width at this em, unstretched (device pixels)
     bool underline = false, strikeOut = false;
     bool symbol = false;   // SYMBOL_CHARSET or a symbol face: text maps to the private-use area
+    bool wingdings = false;    // the "Wingdings" face: its common symbols map to Unicode ones
     bool adobeSymbol = false;  // the "Symbol" face drawn by a Unicode font: bytes map to its Greek and maths
     LogFont deviceLogFont; // the LOGFONT re-expressed in device pixels (height, width)
 

@@ -163,12 +163,26 @@ TEST(AdobeSymbol, GreekAndMathsSitAtTheirEncodingPositions)
     EXPECT_EQ(adobeSymbolToUnicode(0x85), u'\0');
 }
 
-TEST(AdobeSymbol, OtherSymbolFacesDrawTheBytesTheTextWasWrittenAs)
+TEST(SymbolFaces, WingdingsBulletsAndChecksBecomeTheirUnicodeSymbols)
 {
     LogFont lf = logFont(u"Wingdings");
     lf.charSet = SYMBOL_CHARSET;
     const ResolvedFontPtr f = resolveFont(lf, -20, 0);
-    EXPECT_TRUE(f->symbol);
+    EXPECT_TRUE(f->symbol && f->wingdings);
     EXPECT_FALSE(f->adobeSymbol);
+    EXPECT_EQ(f->drawnChar(u'\uF06C'), u'\u25CF');  // round bullet
+    EXPECT_EQ(f->drawnChar(u'\u00A7'), u'\u25AA');  // square bullet, written as the plain byte
+    EXPECT_EQ(f->drawnChar(u'\uF0FC'), u'\u2714');  // check mark
+    EXPECT_TRUE(f->raw.supportsCharacter(QChar(0x2714)));
+    EXPECT_EQ(f->drawnChar(u'\uF041'), u'A');  // no equivalent: the byte it was written as
+}
+
+TEST(SymbolFaces, OtherSymbolFacesDrawTheBytesTheTextWasWrittenAs)
+{
+    LogFont lf = logFont(u"Webdings");
+    lf.charSet = SYMBOL_CHARSET;
+    const ResolvedFontPtr f = resolveFont(lf, -20, 0);
+    EXPECT_TRUE(f->symbol);
+    EXPECT_FALSE(f->wingdings || f->adobeSymbol);
     EXPECT_EQ(f->drawnChar(u'\uF06C'), u'l');
 }
