@@ -12,10 +12,11 @@ namespace kv::gdi {
 namespace {
 
 constexpr int kMaxSide = 30000;
+constexpr int64_t kMaxPixels = int64_t(1) << 27;  // half a gigabyte of ARGB
 
 QImage renderSized(const Picture& picture, int width, int height, const QRectF& frame)
 {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels)
         return {};
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(Qt::white);
