@@ -111,6 +111,9 @@ bool readMasks(ByteReader& in, const DibHeader& h, uint32_t flags, PixelFormat& 
     } else {
         r = h.redMask; g = h.greenMask; b = h.blueMask; a = h.alphaMask;
     }
+    // AlphaBlend reads the top byte of 32-bit pixels whatever masks name the colours.
+    if ((flags & DibUseAlpha) && h.bitCount == 32 && a == 0 && ((r | g | b) & 0xFF000000u) == 0)
+        a = 0xFF000000u;
     format.red = Channel::fromMask(r);
     format.green = Channel::fromMask(g);
     format.blue = Channel::fromMask(b);
