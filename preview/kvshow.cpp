@@ -6,6 +6,7 @@
 #include "gdi/metafileapi.h"
 #include "lang/kvgl.h"
 #include "labeltext.h"
+#include "barbutton.h"
 #include "bargeometry.h"
 #include "pageview/kvmetafile.h"
 #include "platform/notify.h"
@@ -103,7 +104,8 @@ void KORVELLE::KVShow()
     oBar = new ButtonBar(window->client(), lNoBorder);
     oBar->setGeometry(0, 0, window->client()->width(), ButtonBar::kHeight);
     BarMenu();
-    for (QWidget* button : oBar->findChildren<QWidget*>())
+    // The buttons only: their drop-down menu is a child of its button and keeps the arrow.
+    for (BarButtonWidget* button : oBar->buttons())
         button->setCursor(Qt::PointingHandCursor);
 
     window->setStatusBar(new QStatusBar(window));
