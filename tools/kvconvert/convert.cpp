@@ -1,6 +1,7 @@
 // Reading, rendering and writing one file for kvconvert.
 #include "convert.h"
 
+#include "gdi/metafileapi.h"
 #include "gdi/painterdevice.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
@@ -73,6 +74,15 @@ QString writePdf(const Picture& picture, const QString& output)
     return painter.end() ? QString() : QStringLiteral("cannot write %1").arg(output);
 }
 
+// An EMF written afresh from the parsed records, or converted to a Windows metafile.
+QString writeMetafile(const kv::gdi::PicturePtr& picture, const QString& output, bool wmf)
+{
+    const kv::HENHMETAFILE handle = kv::adoptPicture(picture);
+    const bool written = wmf ? kv::writeWinMetaFile(handle, output) : kv::writeEnhMetaFile(handle, output);
+    kv::DELETEENHMETAFILE(handle);
+    return written ? QString() : QStringLiteral("cannot write %1").arg(output);
+}
+
 } // namespace
 
 QString outputNameFor(const QString& input)
@@ -92,6 +102,8 @@ QString convertFile(const QString& input, const QString& output, const Options& 
         printStats(input, *picture);
     if (output.endsWith(".pdf", Qt::CaseInsensitive))
         return writePdf(*picture, output);
+    if (output.endsWith(".emf", Qt::CaseInsensitive) || output.endsWith(".wmf", Qt::CaseInsensitive))
+        return writeMetafile(picture, output, output.endsWith(".wmf", Qt::CaseInsensitive));
     const QImage image = options.dpi > 0 ? kv::gdi::renderPictureDpi(*picture, options.dpi)
                                          : kv::gdi::renderPicture(*picture, options.width > 0 ? options.width : 1000);
     if (image.isNull())

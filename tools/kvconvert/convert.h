@@ -11,7 +11,7 @@ struct Options {
     bool stats = false; // print the record types met and skipped
 };
 
-// Converts `input` into `output` (png, bmp, jpg, pdf; the extension decides). Returns an
+// Converts `input` into `output` (png, bmp, jpg, pdf, emf, wmf; the extension decides). Returns an
 // empty string on success, else the reason it failed.
 QString convertFile(const QString& input, const QString& output, const Options& options);
 

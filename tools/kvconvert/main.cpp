@@ -1,4 +1,5 @@
-// kvconvert: renders EMF and WMF files to images or PDF with the program's own engine.
+// kvconvert: renders EMF and WMF files to images or PDF with the program's own engine, or
+// writes them again as EMF or WMF.
 //
 //   kvconvert [--width N | --dpi D] [--stats] input output
 //   kvconvert [--width N | --dpi D] [--stats] --outdir DIR input...
