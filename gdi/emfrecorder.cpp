@@ -318,8 +318,10 @@ void EmfRecorder::strokePath(const QPainterPath& path, const DrawPen& pen)
 {
     if (finished_ || !pen.visible || path.isEmpty())
         return;
-    const double half = pen.width / 2 + 1;
-    const QRectF area = path.controlPointRect().adjusted(-half, -half, half, half);
+    // An aliased line through x inks the pixel from x to x + 1: a pen of width w reaches
+    // (w - 1) / 2 to the left of its path and (w + 1) / 2 to the right.
+    const double half = (std::max(pen.width, 1.0) - 1) / 2;
+    const QRectF area = path.controlPointRect().adjusted(-half, -half, half + 1, half + 1);
     selectPen(pen);
     setRop2(pen.rop2);
     PathFigures figures = figuresOf(path);

@@ -2,7 +2,7 @@
 // The size a Windows metafile gives its own picture, for callers that want the picture rather
 // than GDI's conversion onto a whole reference surface (the image converter sizes its output
 // from it, as a METAFILEPICT would).
-#include "types.h"
+#include "records.h"
 
 #include <optional>
 #include <span>
@@ -12,5 +12,11 @@ namespace kv::gdi {
 // In 0.01 mm: a placeable header's bounding box at its units per inch; otherwise the first
 // SetWindowExt counted at 96 units per inch. Nothing when neither is there.
 std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes);
+
+// The file's records as PlayMetaFile applies them: no mapping of its own added, and a header
+// under which playing into (0, 0, kWmfUnitRect, kWmfUnitRect) of a Dc maps one picture unit
+// onto one logical unit of that Dc. An embedded EMF is ignored (its WMF drawing is played).
+inline constexpr int32_t kWmfUnitRect = 1000;
+PicturePtr readWmfUnscaled(std::span<const uint8_t> bytes);
 
 } // namespace kv::gdi

@@ -59,7 +59,7 @@ void emitPrefix(Picture& picture, const DeviceCaps& reference, const WmfStart& s
     }
 }
 
-void fillHeader(EmfHeader& header, const DeviceCaps& reference, size_t bytes, size_t records, size_t slots)
+void fillHeader(EmfHeader& header, const DeviceCaps& reference, size_t bytes, size_t records, size_t objectSlots)
 {
     header.bounds = RectL{0, 0, reference.horzRes - 1, reference.vertRes - 1};
     header.frame = RectL{0, 0, reference.horzSizeMm * 100, reference.vertSizeMm * 100};
@@ -68,7 +68,7 @@ void fillHeader(EmfHeader& header, const DeviceCaps& reference, size_t bytes, si
     header.micrometers = SizeL{reference.horzSizeMm * 1000, reference.vertSizeMm * 1000};
     header.bytes = uint32_t(bytes);
     header.records = uint32_t(records);
-    header.handles = uint16_t(std::min<size_t>(slots + 1, 0xFFFF));
+    header.handles = uint16_t(std::min<size_t>(objectSlots + 1, 0xFFFF));
 }
 
 std::vector<std::pair<uint32_t, uint32_t>> toList(const std::map<uint32_t, uint32_t>& counts)
@@ -76,16 +76,31 @@ std::vector<std::pair<uint32_t, uint32_t>> toList(const std::map<uint32_t, uint3
     return {counts.begin(), counts.end()};
 }
 
-} // namespace
+// A header under which the player maps the picture's device units one to one onto the
+// target's logical units when the picture is played into (0, 0, kUnitSide, kUnitSide):
+// one pixel per millimetre, a frame of kUnitSide millimetres.
+constexpr int32_t kUnitSide = kWmfUnitRect;
 
-PicturePtr readWmf(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps)
+void makeUnscaledHeader(EmfHeader& header)
+{
+    header.device = SizeL{kUnitSide, kUnitSide};
+    header.millimeters = SizeL{kUnitSide, kUnitSide};
+    header.micrometers = SizeL{kUnitSide * 1000, kUnitSide * 1000};
+    header.frame = RectL{0, 0, kUnitSide * 100, kUnitSide * 100};
+    header.bounds = RectL{0, 0, kUnitSide - 1, kUnitSide - 1};
+}
+
+enum class Mapping : uint8_t { FillReference, Unscaled };
+
+PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps, Mapping mapping)
 {
     const std::optional<WmfStart> start = readStart(bytes);
     if (!start)
         return nullptr;
     auto picture = std::make_shared<Picture>();
     picture->fromWmf = true;
-    emitPrefix(*picture, referenceCaps, *start);
+    if (mapping == Mapping::FillReference)
+        emitPrefix(*picture, referenceCaps, *start);
 
     WmfParser parser(*picture, referenceCaps);
     std::map<uint32_t, uint32_t> played, skipped;
@@ -110,7 +125,7 @@ PicturePtr readWmf(std::span<const uint8_t> bytes, const DeviceCaps& referenceCa
         const bool understood = parser.dispatch(function, r.sub(pos + 6, size_t(words) * 2 - 6));
         ++(understood ? played : skipped)[function];
         pos += size_t(words) * 2;
-        if (const std::vector<uint8_t>* emf = parser.embeddedEmf()) {
+        if (const std::vector<uint8_t>* emf = mapping == Mapping::FillReference ? parser.embeddedEmf() : nullptr) {
             if (PicturePtr embedded = readEmf(*emf))
                 return embedded;
         }
@@ -120,7 +135,21 @@ PicturePtr readWmf(std::span<const uint8_t> bytes, const DeviceCaps& referenceCa
     picture->stats.played = toList(played);
     picture->stats.skipped = toList(skipped);
     fillHeader(picture->header, referenceCaps, bytes.size(), recordCount + 2, parser.slotCount());
+    if (mapping == Mapping::Unscaled)
+        makeUnscaledHeader(picture->header);
     return picture;
+}
+
+} // namespace
+
+PicturePtr readWmf(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps)
+{
+    return readWmfPicture(bytes, referenceCaps, Mapping::FillReference);
+}
+
+PicturePtr readWmfUnscaled(std::span<const uint8_t> bytes)
+{
+    return readWmfPicture(bytes, DeviceCaps{}, Mapping::Unscaled);
 }
 
 std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes)

@@ -1,0 +1,356 @@
+// The WMF reader on hand-built files and on the corpus.
+#include "recordtestutil.h"
+#include "common/testenv.h"
+
+#include "gdi/emfrecorder.h"
+#include "gdi/readers.h"
+#include "gdi/wmfformat.h"
+#include "gdi/wmfpicture.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace kv::gdi;
+using namespace kv::gdi::wmf;
+using kvtest::recordsOf;
+using kvtest::WmfBuilder;
+
+namespace {
+
+const DeviceCaps kScreen = kvtest::referenceCaps(1920, 1080, 96);
+
+std::vector<uint8_t> textOutParams(const std::string& text, int16_t x, int16_t y)
+{
+    std::vector<uint8_t> p{uint8_t(text.size()), 0};
+    p.insert(p.end(), text.begin(), text.end());
+    if (text.size() & 1)
+        p.push_back(0);
+    for (int16_t v : {y, x}) {
+        p.push_back(uint8_t(v));
+        p.push_back(uint8_t(uint16_t(v) >> 8));
+    }
+    return p;
+}
+
+std::vector<uint8_t> penParams(uint16_t style, int16_t width, uint32_t color)
+{
+    return {uint8_t(style), uint8_t(style >> 8), uint8_t(width), uint8_t(uint16_t(width) >> 8), 0, 0,
+            uint8_t(color), uint8_t(color >> 8), uint8_t(color >> 16), 0};
+}
+
+std::vector<uint8_t> brushParams(uint16_t style, uint32_t color)
+{
+    return {uint8_t(style), 0, uint8_t(color), uint8_t(color >> 8), uint8_t(color >> 16), 0, 0, 0};
+}
+
+} // namespace
+
+TEST(WmfReader, ReversedParametersBecomeEmfRecords)
+{
+    const std::vector<uint8_t> file = WmfBuilder()
+        .record(META_SETWINDOWEXT, {200, 400})
+        .record(META_RECTANGLE, {40, 30, 20, 10})          // bottom, right, top, left
+        .record(META_LINETO, {7, 5})                       // y, x
+        .record(META_ARC, {1, 2, 3, 4, 50, 60, 70, 80})
+        .raw(META_TEXTOUT, textOutParams("Hello", 12, 34))
+        .finish();
+    const PicturePtr picture = readWmf(file, kScreen);
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->fromWmf);
+    EXPECT_FALSE(picture->stats.truncated);
+
+    const auto shapes = recordsOf<rec::Shape>(*picture);
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_EQ(shapes[0].box.left, 10);
+    EXPECT_EQ(shapes[0].box.top, 20);
+    EXPECT_EQ(shapes[0].box.right, 30);
+    EXPECT_EQ(shapes[0].box.bottom, 40);
+
+    const auto lines = recordsOf<rec::LineTo>(*picture);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].point.x, 5);
+    EXPECT_EQ(lines[0].point.y, 7);
+
+    const auto arcs = recordsOf<rec::ArcShape>(*picture);
+    ASSERT_EQ(arcs.size(), 1u);
+    EXPECT_EQ(arcs[0].box.left, 80);
+    EXPECT_EQ(arcs[0].box.bottom, 50);
+    EXPECT_EQ(arcs[0].start.x, 4);
+    EXPECT_EQ(arcs[0].start.y, 3);
+    EXPECT_EQ(arcs[0].end.x, 2);
+    EXPECT_EQ(arcs[0].end.y, 1);
+
+    const auto texts = recordsOf<rec::TextOut>(*picture);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].ansi);
+    EXPECT_EQ(texts[0].bytes, "Hello");
+    EXPECT_EQ(texts[0].reference.x, 12);
+    EXPECT_EQ(texts[0].reference.y, 34);
+
+    const auto windows = recordsOf<rec::SetExtOrg>(*picture);
+    const auto fileWindow = std::find_if(windows.begin(), windows.end(),
+                                         [](const rec::SetExtOrg& r) { return r.which == rec::Ext::WindowExt; });
+    ASSERT_NE(fileWindow, windows.end());
+    EXPECT_EQ(fileWindow->x, 400);
+    EXPECT_EQ(fileWindow->y, 200);
+}
+
+TEST(WmfReader, HeaderFillsTheReferenceSurfaceAnisotropically)
+{
+    const DeviceCaps printer = kvtest::referenceCaps(4960, 7016, 600);
+    const std::vector<uint8_t> file = WmfBuilder().record(META_SETWINDOWEXT, {100, 100}).finish();
+    for (const DeviceCaps& ref : {kScreen, printer}) {
+        const PicturePtr picture = readWmf(file, ref);
+        ASSERT_TRUE(picture);
+        const EmfHeader& h = picture->header;
+        EXPECT_EQ(h.device.cx, ref.horzRes);
+        EXPECT_EQ(h.device.cy, ref.vertRes);
+        EXPECT_EQ(h.millimeters.cx, ref.horzSizeMm);
+        EXPECT_EQ(h.millimeters.cy, ref.vertSizeMm);
+        EXPECT_EQ(h.frame.right - h.frame.left, ref.horzSizeMm * 100);
+        EXPECT_EQ(h.frame.bottom - h.frame.top, ref.vertSizeMm * 100);
+        EXPECT_EQ(h.bounds.right, ref.horzRes - 1);
+        EXPECT_EQ(h.bounds.bottom, ref.vertRes - 1);
+        const auto modes = recordsOf<rec::SetAttr>(*picture);
+        ASSERT_FALSE(modes.empty());
+        EXPECT_EQ(modes[0].which, rec::Attr::MapMode);
+        EXPECT_EQ(modes[0].value, MM_ANISOTROPIC);
+        const auto ext = recordsOf<rec::SetExtOrg>(*picture);
+        ASSERT_FALSE(ext.empty());
+        EXPECT_EQ(ext[0].which, rec::Ext::ViewportExt);
+        EXPECT_EQ(ext[0].x, ref.horzRes);
+        EXPECT_EQ(ext[0].y, ref.vertRes);
+    }
+}
+
+TEST(WmfReader, PlaceableBoundingBoxIsTheWindowAndThePictureSize)
+{
+    const std::vector<uint8_t> file = WmfBuilder(std::array<int16_t, 5>{-100, -50, 1340, 670, 1440})
+        .record(META_RECTANGLE, {600, 1200, 0, 0})
+        .finish();
+    const PicturePtr picture = readWmf(file, kScreen);
+    ASSERT_TRUE(picture);
+    const auto ext = recordsOf<rec::SetExtOrg>(*picture);
+    ASSERT_GE(ext.size(), 3u);
+    EXPECT_EQ(ext[1].which, rec::Ext::WindowOrg);
+    EXPECT_EQ(ext[1].x, -100);
+    EXPECT_EQ(ext[1].y, -50);
+    EXPECT_EQ(ext[2].which, rec::Ext::WindowExt);
+    EXPECT_EQ(ext[2].x, 1440);
+    EXPECT_EQ(ext[2].y, 720);
+    EXPECT_EQ(recordsOf<rec::Shape>(*picture).size(), 1u);
+
+    const std::optional<SizeL> size = wmfPictureSize(file);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->cx, 2540);  // 1440 units at 1440 per inch: one inch
+    EXPECT_EQ(size->cy, 1270);
+}
+
+TEST(WmfReader, PlainFilePictureSizeComesFromItsFirstWindowExtent)
+{
+    const std::vector<uint8_t> file = WmfBuilder()
+        .record(META_SETWINDOWEXT, {480, 960})
+        .record(META_SETWINDOWEXT, {10, 10})
+        .finish();
+    const std::optional<SizeL> size = wmfPictureSize(file);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->cx, 960 * 2540 / 96);
+    EXPECT_EQ(size->cy, 480 * 2540 / 96);
+    EXPECT_FALSE(wmfPictureSize(WmfBuilder().finish()));
+}
+
+TEST(WmfReader, SizeFieldsThatLieAreNotTrusted)
+{
+    struct Case { const char* name; std::optional<uint32_t> mtSize; size_t trailing; };
+    const Case cases[] = {
+        {"exact", std::nullopt, 0},
+        {"counts a placeable header", 9999, 0},
+        {"too small", 3, 0},
+        {"bytes after EOF", std::nullopt, 37},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> file = WmfBuilder()
+            .record(META_RECTANGLE, {40, 30, 20, 10})
+            .record(META_ELLIPSE, {40, 30, 20, 10})
+            .finish(c.mtSize, c.trailing);
+        const PicturePtr picture = readWmf(file, kScreen);
+        ASSERT_TRUE(picture) << c.name;
+        EXPECT_EQ(recordsOf<rec::Shape>(*picture).size(), 2u) << c.name;
+        EXPECT_FALSE(picture->stats.truncated) << c.name;
+        EXPECT_TRUE(picture->stats.firstError.empty()) << c.name;
+    }
+}
+
+TEST(WmfReader, DamagedFilesStopSafely)
+{
+    std::vector<uint8_t> file = WmfBuilder().record(META_RECTANGLE, {40, 30, 20, 10}).finish();
+    const std::vector<uint8_t> cut(file.begin(), file.end() - 6);  // no EOF
+    const PicturePtr truncated = readWmf(cut, kScreen);
+    ASSERT_TRUE(truncated);
+    EXPECT_TRUE(truncated->stats.truncated);
+    EXPECT_EQ(recordsOf<rec::Shape>(*truncated).size(), 1u);
+
+    file[18] = 0xFF;  // the rectangle's size now runs past the end
+    file[19] = 0x7F;
+    const PicturePtr lying = readWmf(file, kScreen);
+    ASSERT_TRUE(lying);
+    EXPECT_TRUE(recordsOf<rec::Shape>(*lying).empty());
+    EXPECT_FALSE(lying->stats.firstError.empty());
+
+    EXPECT_FALSE(readWmf(std::vector<uint8_t>{1, 2, 3}, kScreen));
+    EXPECT_FALSE(readWmf(std::vector<uint8_t>(18, 0), kScreen));
+}
+
+TEST(WmfReader, ObjectsTakeTheLowestFreeSlot)
+{
+    const std::vector<uint8_t> file = WmfBuilder()
+        .raw(META_CREATEPENINDIRECT, penParams(PS_SOLID, 1, 0x0000FF))   // slot 0
+        .raw(META_CREATEBRUSHINDIRECT, brushParams(BS_SOLID, 0x00FF00))  // slot 1
+        .raw(META_CREATEPENINDIRECT, penParams(PS_DASH, 1, 0xFF0000))    // slot 2
+        .record(META_DELETEOBJECT, {1})
+        .record(META_DELETEOBJECT, {0})
+        .raw(META_CREATEBRUSHINDIRECT, brushParams(BS_SOLID, 0x123456))  // slot 0 again
+        .raw(META_CREATEBRUSHINDIRECT, brushParams(BS_SOLID, 0x654321))  // then slot 1
+        .raw(META_CREATEBRUSHINDIRECT, brushParams(BS_SOLID, 0x111111))  // then slot 3
+        .record(META_SELECTOBJECT, {1})
+        .record(META_SELECTOBJECT, {7})  // names no object: skipped
+        .finish();
+    const PicturePtr picture = readWmf(file, kScreen);
+    ASSERT_TRUE(picture);
+    const auto created = recordsOf<rec::CreateObject>(*picture);
+    std::vector<uint32_t> indexes;
+    for (const auto& c : created)
+        indexes.push_back(c.index);
+    EXPECT_EQ(indexes, (std::vector<uint32_t>{1, 2, 3, 1, 2, 4}));
+    const auto* brush = std::get_if<Brush>(created[4].object.get());
+    ASSERT_TRUE(brush);
+    EXPECT_EQ(brush->color, 0x654321u);
+    const auto selected = recordsOf<rec::SelectObject>(*picture);
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0].index, 2u);
+    const auto deleted = recordsOf<rec::DeleteObject>(*picture);
+    ASSERT_EQ(deleted.size(), 2u);
+    EXPECT_EQ(deleted[0].index, 2u);
+    EXPECT_EQ(deleted[1].index, 1u);
+    EXPECT_GE(picture->header.handles, 5);
+}
+
+TEST(WmfReader, RegionsBecomeClipAndRegionRecords)
+{
+    // One scan (top 10, bottom 20) of two spans: 0..5 and 8..12.
+    std::vector<int16_t> region{0, 6, 0, 0, 0, 1, 4, 0, 10, 12, 20, 4, 10, 20, 0, 5, 8, 12, 4};
+    std::vector<uint8_t> params;
+    for (int16_t v : region) {
+        params.push_back(uint8_t(v));
+        params.push_back(uint8_t(uint16_t(v) >> 8));
+    }
+    const std::vector<uint8_t> file = WmfBuilder()
+        .raw(META_CREATEREGION, params)                                   // slot 0: region
+        .raw(META_CREATEBRUSHINDIRECT, brushParams(BS_SOLID, 0x0000FF))  // slot 1: brush (EMF 2)
+        .record(META_SELECTCLIPREGION, {0})
+        .record(META_FILLREGION, {0, 1})
+        .record(META_SELECTOBJECT, {0})
+        .finish();
+    const PicturePtr picture = readWmf(file, kScreen);
+    ASSERT_TRUE(picture);
+    const auto clips = recordsOf<rec::ExtSelectClipRgn>(*picture);
+    ASSERT_EQ(clips.size(), 2u);
+    for (const auto& clip : clips) {
+        EXPECT_TRUE(clip.hasRegion);
+        EXPECT_EQ(clip.mode, RGN_COPY);
+        ASSERT_EQ(clip.region.rects.size(), 2u);
+        EXPECT_EQ(clip.region.rects[1].left, 8);
+        EXPECT_EQ(clip.region.rects[1].right, 12);
+        EXPECT_EQ(clip.region.rects[1].top, 10);
+        EXPECT_EQ(clip.region.rects[1].bottom, 20);
+    }
+    const auto fills = recordsOf<rec::RegionDraw>(*picture);
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].brushIndex, 2u);
+    // The region never reaches the player's object table: the brush is the only object.
+    EXPECT_EQ(recordsOf<rec::CreateObject>(*picture).size(), 1u);
+}
+
+TEST(WmfReader, ExtTextOutKeepsItsRectangleAndAdvances)
+{
+    std::vector<uint8_t> p;
+    auto put = [&](int16_t v) { p.push_back(uint8_t(v)); p.push_back(uint8_t(uint16_t(v) >> 8)); };
+    put(50);  // y
+    put(40);  // x
+    put(3);   // length
+    put(int16_t(ETO_OPAQUE));
+    for (int16_t v : {1, 2, 300, 400})
+        put(v);
+    p.insert(p.end(), {'a', 'b', 'c', 0});
+    for (int16_t v : {11, 12, 13})
+        put(v);
+    const PicturePtr picture = readWmf(WmfBuilder().raw(META_EXTTEXTOUT, p).finish(), kScreen);
+    ASSERT_TRUE(picture);
+    const auto texts = recordsOf<rec::TextOut>(*picture);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].bytes, "abc");
+    EXPECT_EQ(texts[0].rect.right, 300);
+    EXPECT_EQ(texts[0].rect.bottom, 400);
+    EXPECT_EQ(texts[0].dx, (std::vector<int32_t>{11, 12, 13}));
+    EXPECT_EQ(texts[0].reference.x, 40);
+    EXPECT_EQ(texts[0].reference.y, 50);
+}
+
+TEST(WmfReader, EmbeddedEmfIsThePicture)
+{
+    EmfRecorder recorder(kScreen, RectL{0, 0, 5000, 4000});
+    QPainterPath path;
+    path.addRect(10, 10, 50, 30);
+    DrawBrush brush;
+    brush.kind = DrawBrush::Kind::Solid;
+    brush.color = Qt::red;
+    recorder.fillPath(path, Qt::OddEvenFill, brush);
+    const std::vector<uint8_t> emf = recorder.finish();
+
+    // Two MFCOMMENT escapes carry the EMF in halves.
+    WmfBuilder builder;
+    const size_t half = emf.size() / 2;
+    for (size_t at : {size_t(0), half}) {
+        const size_t chunk = at == 0 ? half : emf.size() - half;
+        kv::gdi::RecordWriter w(kv::gdi::RecordWriter::Format::Wmf);
+        w.u16(kMfComment);
+        w.u16(uint16_t(34 + chunk));
+        w.u32(kEmbeddedEmfId);
+        w.u32(1);
+        w.u32(0x10000);
+        w.u16(0);
+        w.u32(0);
+        w.u32(2);
+        w.u32(uint32_t(chunk));
+        w.u32(uint32_t(emf.size() - at - chunk));
+        w.u32(uint32_t(emf.size()));
+        w.raw(std::span(emf).subspan(at, chunk));
+        builder.raw(META_ESCAPE, w.take());
+    }
+    builder.record(META_RECTANGLE, {1, 1, 0, 0});
+    const PicturePtr picture = readWmf(builder.finish(), kScreen);
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(picture->fromWmf);
+    EXPECT_EQ(picture->header.frame.right, 5000);
+    EXPECT_EQ(picture->header.frame.bottom, 4000);
+}
+
+TEST(WmfReader, EveryCorpusFileReads)
+{
+    const auto corpus = kvtest::corpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "the shared corpus (../shared/corpus) is not present";
+    const QStringList files = QDir(*corpus + "/wmf").entryList({"*.wmf"}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QFile f(*corpus + "/wmf/" + name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray data = f.readAll();
+        const PicturePtr picture = readWmf(std::span(reinterpret_cast<const uint8_t*>(data.data()), size_t(data.size())), kScreen);
+        ASSERT_TRUE(picture) << name.toStdString();
+        EXPECT_GT(picture->records.size(), 3u) << name.toStdString();
+        const QImage image = kvtest::renderPicture(QSize(200, 150), kScreen, *picture);
+        EXPECT_FALSE(image.isNull());
+    }
+}
