@@ -38,7 +38,6 @@ public:
     // Takes the state's paper, orientation, copies and source (GDI's ResetDC); inside a job
     // it applies from the next page on. False when the printer refuses the layout.
     bool applyMode(const PrinterState& state);
-    QString outputFile() const { return outputFile_; }  // the built-in printer's current file
 
     gdi::DeviceCaps caps() const override { return caps_; }
     void setClip(const std::optional<QRegion>& clip) override;

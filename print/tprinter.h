@@ -158,7 +158,8 @@ private:
 };
 
 // What Preview() hands a spooled device to (the in-process preview road). The default ends the
-// device. An empty handler restores the default.
+// device. An empty handler restores the default. A preview that outlives the call takes the
+// device over: for a device of PRINTBEGIN, currentPrinter() gives its owner while the handler runs.
 using PreviewHandler = std::function<void(TPrinter& device)>;
 void setPreviewHandler(PreviewHandler handler);
 
