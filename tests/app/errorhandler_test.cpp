@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
@@ -87,6 +88,8 @@ TEST_F(ErrorHandlerTest, ReportsAreAppendedSoAnEarlierOneStays)
     EXPECT_EQ(log.count(QStringLiteral("Call stack:")), 2);
 }
 
+// Death tests fork: the child shares the parent's current directory, so its Error.log is read
+// back here.
 using ErrorHandlerDeathTest = ErrorHandlerTest;
 
 TEST_F(ErrorHandlerDeathTest, QuitEndsTheProgramWithExitCodeOne)
@@ -106,13 +109,14 @@ TEST_F(ErrorHandlerDeathTest, AnUncaughtExceptionOffersOnlyQuit)
     EXPECT_EXIT(
         {
             kv::installErrorHandler({QStringLiteral("korvelle"), QStringLiteral("--sample-argument")});
-            // Retry is not possible here: the answer is ignored, the program ends.
+            // Retry is not possible here: even when chosen, the program ends.
             kv::setErrorDialogHandler([](const QString&, bool canRetry) {
-                return canRetry ? kv::ErrorChoice::Quit : kv::ErrorChoice::Retry;
+                std::fputs(canRetry ? "retry offered\n" : "quit only\n", stderr);
+                return kv::ErrorChoice::Retry;
             });
             std::thread([] { throw std::out_of_range("index 9 of 8"); }).join();
         },
-        ::testing::ExitedWithCode(1), "");
+        ::testing::ExitedWithCode(1), "quit only");
     expectReportParts(readErrorLog(), QStringLiteral("index 9 of 8"));
 }
 
