@@ -173,6 +173,60 @@ bool setDiBitsToDevice(ByteReader& r, Context& c)
     return push(c, std::move(b));
 }
 
+// GRADIENTFILL's rectangle modes become stretched blits of a one-pixel-thick ramp between the
+// two corner colours. Triangle meshes are left out.
+QImage gradientRamp(uint32_t from, uint32_t to, bool vertical)
+{
+    constexpr int kSteps = 256;
+    QImage ramp(vertical ? 1 : kSteps, vertical ? kSteps : 1, QImage::Format_RGB32);
+    for (int i = 0; i < kSteps; ++i) {
+        const double t = (i + 0.5) / kSteps;
+        const auto mix = [&](int shift) { return int(((from >> shift) & 0xFF) * (1 - t) + ((to >> shift) & 0xFF) * t + 0.5); };
+        ramp.setPixel(vertical ? 0 : i, vertical ? i : 0, qRgb(mix(16), mix(8), mix(0)));
+    }
+    return ramp;
+}
+
+bool gradientFill(ByteReader& r, Context& c)
+{
+    enum : uint32_t { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1 };
+    readRect(r);
+    const uint32_t vertices = r.u32(), meshes = r.u32(), mode = r.u32();
+    if (!r.ok() || !r.fits(vertices, 16))
+        return false;
+    if (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)
+        return true;  // triangles: not drawn
+    std::vector<std::pair<PointL, QRgb>> v(vertices);
+    for (auto& [p, colour] : v) {
+        p = readPoint(r);
+        const int red = r.u16() >> 8, green = r.u16() >> 8, blue = r.u16() >> 8;
+        r.u16();  // alpha
+        colour = qRgb(red, green, blue);
+    }
+    if (!r.fits(meshes, 8))
+        return false;
+    for (uint32_t i = 0; i < meshes; ++i) {
+        const uint32_t a = r.u32(), b = r.u32();
+        if (a >= vertices || b >= vertices)
+            continue;
+        rec::Blt blt;
+        const PointL p = v[a].first, q = v[b].first;
+        blt.xDest = std::min(p.x, q.x);
+        blt.yDest = std::min(p.y, q.y);
+        blt.cxDest = std::abs(q.x - p.x);
+        blt.cyDest = std::abs(q.y - p.y);
+        const bool vertical = mode == GRADIENT_FILL_RECT_V;
+        const bool reversed = vertical ? q.y < p.y : q.x < p.x;
+        auto ramp = std::make_shared<Bitmap>();
+        ramp->image = gradientRamp(reversed ? v[b].second : v[a].second, reversed ? v[a].second : v[b].second, vertical);
+        blt.cxSrc = ramp->image.width();
+        blt.cySrc = ramp->image.height();
+        blt.source = std::move(ramp);
+        push(c, std::move(blt));
+    }
+    return true;
+}
+
 constexpr RecordSpec kRecords[] = {
     {76, "BITBLT", 100, blt<rec::BltKind::Stretch, false>},
     {77, "STRETCHBLT", 108, blt<rec::BltKind::Stretch, true>},
@@ -182,6 +236,7 @@ constexpr RecordSpec kRecords[] = {
     {81, "STRETCHDIBITS", 80, stretchDiBits},
     {114, "ALPHABLEND", 108, blt<rec::BltKind::Alpha, true>},
     {116, "TRANSPARENTBLT", 108, blt<rec::BltKind::Transparent, true>},
+    {118, "GRADIENTFILL", 36, gradientFill},
 };
 
 } // namespace

@@ -29,7 +29,6 @@ constexpr RecordSpec kOwnRecords[] = {
     {EMR_EOF, "EOF", 20, eof},
     {102, "GLSRECORD", 8, nullptr},
     {103, "GLSBOUNDEDRECORD", 8, nullptr},
-    {118, "GRADIENTFILL", 36, nullptr},
 };
 
 std::vector<RecordSpec> buildTable()
