@@ -1,0 +1,67 @@
+#pragma once
+// A real preview window for every test: private Windows, spool, PDF and current directories,
+// a settings file, page files recorded by the engine, the built-in PDF printer, recorded
+// message boxes and tones, and the window opened inside an event loop of the test's own.
+#include "resources/resourcetestenv.h"
+
+#include "print/tprinter.h"
+#include "preview/korvelle.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class QMenu;
+
+namespace kv {
+class BarButtonWidget;
+}
+
+namespace kvtest {
+
+// Settings file lines ("[Section]" and "Key=Value"), Maximize=0 added first.
+using IniLines = QStringList;
+
+class PreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the preview on `pages` page files with these settings; the window frame is then
+    // 1024 x 768 at 0, 0. Failures are fatal (ASSERT) in the caller through HasFatalFailure.
+    void open(int pages, const IniLines& ini = {});
+    // The frame of the window moved to 0, 0 and sized; the layout runs.
+    void resizeFrame(int width, int height);
+
+    kv::PreviewWindow& window() const;
+    // Bar buttons in bar order.
+    kv::BarButtonWidget* button(int index) const;
+    int buttonCount() const;
+    // Clicks a bar button in its middle (or at column x).
+    void click(kv::BarButtonWidget* button, int x = -1);
+    // The Page menu of the menu bar, after its conditions ran as when it opens.
+    QMenu* openedPageMenu() const;
+    QAction* pageMenuItem(const QString& caption) const;
+    // Geometry of page slot n (1..8) in the window's client pixels.
+    QRect slot(int n) const;
+    bool slotVisible(int n) const;
+    QString slotFile(int n) const;
+
+    std::vector<std::pair<int, int>> tones;  // hertz, milliseconds
+    QStringList pageFiles;                   // as written, before the move
+    std::unique_ptr<kv::TPrinter> device;
+    std::unique_ptr<kv::KORVELLE> preview;
+
+    QTemporaryDir windir, spool, pdf, cwd;
+    QString oldCwd;
+    EnvOverride envWindir{"WINDIR", windir.path().toLocal8Bit()};
+    EnvOverride envTemp{"TEMP", spool.path().toLocal8Bit()};
+    EnvOverride envPdf{"KV_PDF_DIR", pdf.path().toLocal8Bit()};
+    EnvOverride envResources{"KV_RESOURCE_DIR", programBuildDir().toLocal8Bit()};
+    MessageRecorder messages;
+};
+
+} // namespace kvtest
