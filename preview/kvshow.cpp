@@ -203,6 +203,8 @@ void KORVELLE::makeBarSideControls()
     oFactor->addItems(GetFactors());
     oFactor->move(side.zoomListPos);
     oFactor->setFixedWidth(side.zoomListWidth);
+    // At its fixed width the style's padding and arrow leave too little room: "100 %" was cut.
+    oFactor->setStyleSheet(QStringLiteral("QComboBox { padding: 1px 0px 1px 3px; }"));
     oFactor->setMaxVisibleItems(9);
     QObject::connect(oFactor, qOverload<int>(&QComboBox::activated), oFactor, [this](int index) {
         if (index < 0 || size_t(index) >= aZoomFactor.size())
