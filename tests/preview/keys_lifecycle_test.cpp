@@ -2,6 +2,7 @@
 #include "previewtestenv.h"
 
 #include "pageview/kvmetafile.h"
+#include "preview/barbutton.h"
 #include "preview/previewwindow.h"
 
 #include <QDir>
@@ -28,6 +29,13 @@ TEST_F(KeysTest, KeypadPlusAndMinusStepTheZoom)
     EXPECT_NEAR(kv::nCurFactor, 1.05, 1e-9);
     EXPECT_TRUE(preview->lZoom);
     EXPECT_EQ(preview->vBar.max, 21);
+    EXPECT_TRUE(window().verticalBar()->isVisible());
+    EXPECT_TRUE(window().horizontalBar()->isVisible());
+    // The bar learns of a step from the keypad only at its next re-evaluation.
+    kv::BarButtonWidget* reduce = button(6);
+    EXPECT_FALSE(reduce->shownEnabled());
+    preview->AEvalWhen();
+    EXPECT_TRUE(reduce->shownEnabled());
     press(Qt::Key_Minus, Qt::KeypadModifier);
     EXPECT_NEAR(kv::nCurFactor, 1.0, 1e-9);
     // The main keyboard's plus is not the keypad's.
