@@ -7,7 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QAction>
+#include <QEventLoop>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTest>
 
 namespace kvtest {
@@ -142,6 +145,42 @@ TEST_F(LifecycleTest, ClosingDeletesExactlyTheMovedPagesAndEndsTheDevice)
     EXPECT_TRUE(QFileInfo(setDir).isDir());
     EXPECT_EQ(device->hDC, 0u);
     EXPECT_FALSE(preview->oWnd);
+}
+
+} // namespace
+} // namespace kvtest
+
+namespace kvtest {
+namespace {
+
+TEST_F(LifecycleTest, SecondShowOfAnOpenPreviewOnlySaysSo)
+{
+    open(2);
+    ASSERT_FALSE(HasFatalFailure());
+    kv::PreviewWindow* first = preview->oWnd;
+    preview->ChangePage(1);  // next page
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+        preview->KVShow();
+        loop.quit();
+    });
+    loop.exec();
+    EXPECT_EQ(preview->oWnd, first);
+    EXPECT_EQ(preview->nPage, 2);
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_EQ(messages.messages.back().kind, kv::BoxKind::Stop);
+    EXPECT_EQ(messages.messages.back().text, "A preview window is already running.");
+}
+
+TEST_F(LifecycleTest, ZoomAtStartOpensZoomed)
+{
+    open(2, {QStringLiteral("ZoomAtStart=1")});
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(preview->lZoom);
+    EXPECT_TRUE(preview->aMeta[0]->lZoom);
+    EXPECT_EQ(preview->oZoom->bitmapName(), QStringLiteral("Unzoom"));
+    EXPECT_FALSE(preview->oMenuZoom->isEnabled());
+    EXPECT_TRUE(kv::oMenuNormal->isEnabled());
 }
 
 } // namespace
