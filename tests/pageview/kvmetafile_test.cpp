@@ -245,5 +245,23 @@ TEST_F(PageViewTest, SetFileWithAMissingFileShowsNothingAndSaysNothing)
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
+TEST_F(PageViewTest, WindowsMetafilePagesAreConvertedOnceAndShown)
+{
+    writePage(pagePath(), {{{0, 0, 300, 300}, kRed}});
+    const kv::HENHMETAFILE emf = kv::GETENHMETAFILE(pagePath());
+    ASSERT_NE(emf, 0u);
+    const QString wmf = pagePath(QStringLiteral("page.wmf"));
+    ASSERT_TRUE(kv::writeWinMetaFile(emf, wmf));
+    kv::DELETEENHMETAFILE(emf);
+    kv::PageViewSettings s = printerSettings();
+    s.cMetaFormat = QStringLiteral("WMF");
+    auto view = makeView(wmf, s);
+    EXPECT_TRUE(colourBox(paint(*view), kRed).has_value());
+    const kv::HENHMETAFILE loaded = view->hMeta;
+    EXPECT_NE(loaded, 0u);
+    paint(*view);
+    EXPECT_EQ(view->hMeta, loaded) << "converted once, replayed after";
+}
+
 } // namespace
 } // namespace kvtest
