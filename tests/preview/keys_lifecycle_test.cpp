@@ -172,6 +172,28 @@ TEST_F(LifecycleTest, SecondShowOfAnOpenPreviewOnlySaysSo)
     EXPECT_EQ(messages.messages.back().text, "A preview window is already running.");
 }
 
+TEST_F(LifecycleTest, ScrollBarsOfTheWindowMoveTheZoomedPage)
+{
+    open(2);
+    ASSERT_FALSE(HasFatalFailure());
+    preview->Zoom();
+    QScrollBar* bar = window().verticalBar();
+    ASSERT_EQ(bar->minimum(), 1);
+    ASSERT_EQ(bar->maximum(), 20);
+    ASSERT_EQ(bar->value(), 1);
+    const int step = int(preview->page.vertRes) / 20;
+    // Line down: the thumb moves first, then the origin follows it.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(bar->value(), 2);
+    EXPECT_DOUBLE_EQ(preview->aMeta[0]->nYorig, 2 * step);
+    // Thumb released at 10 from 2: the origin is taken from both, the thumb stays.
+    bar->setSliderPosition(10);
+    emit bar->sliderReleased();
+    EXPECT_DOUBLE_EQ(preview->aMeta[0]->nYorig, (2 + 10 - 1) * step);
+    EXPECT_EQ(bar->value(), 2);
+    EXPECT_DOUBLE_EQ(preview->aMeta[0]->nXorig, 0);
+}
+
 TEST_F(LifecycleTest, ZoomAtStartOpensZoomed)
 {
     open(2, {QStringLiteral("ZoomAtStart=1")});
