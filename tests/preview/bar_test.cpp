@@ -267,6 +267,18 @@ TEST_F(BarTest, DoubleClickOnThirdSlotOfFourZoomsThatPage)
     EXPECT_EQ(preview->nPage, 7);
 }
 
+TEST_F(BarTest, ExitButtonClosesThePreview)
+{
+    open(2);
+    ASSERT_FALSE(HasFatalFailure());
+    const QStringList moved = preview->aFiles;
+    click(button(buttonCount() - 1));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(preview->oWnd);
+    for (const QString& file : moved)
+        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+}
+
 TEST_F(BarTest, PageMenuConditionsAreTakenWhenItOpens)
 {
     open(3);
