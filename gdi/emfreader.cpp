@@ -92,7 +92,7 @@ std::optional<EmfHeader> readHeader(ByteReader& r, uint32_t& headerSize)
             h.micrometers = readSize(r);
     }
     // A micrometre size that disagrees with the millimetres is not believed.
-    const auto agrees = [](int32_t um, int32_t mm) { return mm <= 0 || (um > mm * 500 && um < mm * 2000); };
+    const auto agrees = [](int32_t um, int32_t mm) { return mm <= 0 || (um > int64_t(mm) * 500 && um < int64_t(mm) * 2000); };
     if (!agrees(h.micrometers.cx, h.millimeters.cx) || !agrees(h.micrometers.cy, h.millimeters.cy))
         h.micrometers = {};
     if (descChars > 0 && descChars <= kMaxDescription) {
