@@ -18,8 +18,6 @@
 namespace kv {
 namespace {
 
-QString withoutAmpersands(QString text) { return text.remove(QLatin1Char('&')); }
-
 using Condition = std::function<bool()>;
 
 // A menu item whose condition is evaluated each time its menu opens, and again when it is

@@ -36,4 +36,9 @@ QString pageLabel(const QString& pageNumberPrefix, int page, int totalPages)
     return pageNumberPrefix + QString::number(page) + QStringLiteral(" / ") + QString::number(totalPages);
 }
 
+QString withoutAmpersands(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
 } // namespace kv

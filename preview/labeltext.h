@@ -25,4 +25,7 @@ QString factorMenuCaption(double factor, const QString& percentSign);
 // Page label: prefix + page + " / " + total, e.g. "Page number: 3 / 12".
 QString pageLabel(const QString& pageNumberPrefix, int page, int totalPages);
 
+// A caption as a tooltip or drop-down entry shows it: every "&" removed.
+QString withoutAmpersands(QString text);
+
 } // namespace kv

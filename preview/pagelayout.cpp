@@ -2,6 +2,8 @@
 // shows and where it sits. The arithmetic lives in layout.h; this is the widget side.
 #include "korvelle.h"
 
+#include "labeltext.h"
+
 #include "barbutton.h"
 #include "buttonbar.h"
 #include "layout.h"
@@ -16,15 +18,6 @@
 #include <QLabel>
 
 namespace kv {
-namespace {
-
-QString withoutAmpersands(QString text)
-{
-    return text.remove(QLatin1Char('&'));
-}
-
-} // namespace
-
 void KORVELLE::PaintMeta()
 {
     if (!oWnd || oWnd->isMinimized() || !aMeta[0])

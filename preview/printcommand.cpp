@@ -1,6 +1,8 @@
 // PrintPage and PrintPrv: the print dialog and the print loop.
 #include "korvelle.h"
 
+#include "labeltext.h"
+
 #include "devicebridge.h"
 #include "lang/kvgl.h"
 #include "pageview/kvmetafile.h"
@@ -24,8 +26,6 @@
 
 namespace kv {
 namespace {
-
-QString withoutAmpersands(QString text) { return text.remove(QLatin1Char('&')); }
 
 // Plays one enhanced metafile onto the printer at the rectangle its page was drawn in.
 void playAtBounds(HDC hdc, HENHMETAFILE meta)

@@ -18,11 +18,6 @@
 namespace kv {
 namespace {
 
-QString withoutAmpersands(QString text)
-{
-    return text.remove(QLatin1Char('&'));
-}
-
 QList<double> factorList(const std::vector<double>& factors)
 {
     return QList<double>(factors.begin(), factors.end());
