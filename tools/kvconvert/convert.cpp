@@ -6,8 +6,10 @@
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"
+#include "gdi/wmfpicture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageSize>
@@ -47,6 +49,30 @@ void printStats(const QString& input, const Picture& picture)
                 s.firstError.c_str());
     printCounts("played", s.played);
     printCounts("skipped", s.skipped);
+}
+
+// A Windows metafile is converted onto a surface of its own picture size (as a picture
+// description would ask), not onto the whole screen: the image then has the picture's shape.
+kv::gdi::PicturePtr readInput(const QString& input)
+{
+    kv::gdi::PicturePtr picture = kv::gdi::readMetafileFile(input, screenCaps());
+    if (!picture || !picture->fromWmf)
+        return picture;
+    QFile file(input);
+    if (!file.open(QIODevice::ReadOnly))
+        return picture;
+    const QByteArray bytes = file.readAll();
+    const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    const std::optional<kv::gdi::SizeL> size = kv::gdi::wmfPictureSize(data);
+    if (!size || size->cx <= 0 || size->cy <= 0)
+        return picture;
+    kv::gdi::DeviceCaps caps;
+    caps.horzSizeMm = std::max(1, size->cx / 100);
+    caps.vertSizeMm = std::max(1, size->cy / 100);
+    caps.horzRes = std::max(1, int(size->cx * 96.0 / 2540.0));
+    caps.vertRes = std::max(1, int(size->cy * 96.0 / 2540.0));
+    kv::gdi::PicturePtr sized = kv::gdi::readWmf(data, caps);
+    return sized ? sized : picture;
 }
 
 QString writePdf(const Picture& picture, const QString& output)
@@ -95,7 +121,7 @@ QString convertFile(const QString& input, const QString& output, const Options& 
 {
     if (!QFileInfo(input).isFile())
         return QStringLiteral("%1: no such file").arg(input);
-    const kv::gdi::PicturePtr picture = kv::gdi::readMetafileFile(input, screenCaps());
+    const kv::gdi::PicturePtr picture = readInput(input);
     if (!picture)
         return QStringLiteral("%1: not an EMF or WMF file").arg(input);
     if (options.stats)
