@@ -18,8 +18,6 @@ QPointF unit(QPointF v)
     return len > 1e-12 ? v / len : QPointF(1, 0);
 }
 
-double length(QPointF v) { return std::hypot(v.x(), v.y()); }
-
 QPolygonF quad(QPointF origin, QPointF along, QPointF up, QPointF down)
 {
     return QPolygonF({origin + up, origin + along + up, origin + along + down, origin + down, origin + up});
