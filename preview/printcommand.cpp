@@ -145,7 +145,11 @@ void KORVELLE::PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCop
 {
     const HDC hdc = oDevice ? oDevice->hDC : 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (int copy = 1; copy <= nCopies && hdc != 0; ++copy) {
+    // A job without pages would still put out a blank sheet here (a printer job starts with
+    // its first page): such a job is not started at all.
+    const bool nothingToPrint = (nChoice == 1 && aFiles.isEmpty())
+        || (nChoice == 3 && (nFrom > nTo || nFrom > aFiles.size()));
+    for (int copy = 1; copy <= nCopies && hdc != 0 && !nothingToPrint; ++copy) {
         StartDoc(hdc, deviceDocument(*oDevice));
         if (nChoice == 1) {
             for (const QString& file : aFiles)
