@@ -3,13 +3,17 @@
 #include "gdi/fontmap.h"
 #include "gdi/codepages.h"
 
+#include <QDir>
 #include <QFontDatabase>
+#include <QSet>
 #include <QVarLengthArray>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
+#include <optional>
+#include <tuple>
 #include <unordered_map>
 
 namespace kv::gdi {
@@ -29,6 +33,10 @@ struct FaceRule {
     std::u16string_view windowsFace;  // lower case
     const char* family;
     FaceKind kind = FaceKind::Text;
+    // The face of the same name from the Windows-compatible font set (Debian's fonts-wine),
+    // drawn instead of `family` when that set is installed: its glyphs sit at the code points
+    // Windows programs write for these faces.
+    const char* compatible = nullptr;
 };
 
 // Faces without a metric-compatible stand-in take the installed face whose advances come
@@ -41,14 +49,14 @@ struct FaceRule {
 constexpr std::array kFaceRules = {
     FaceRule{u"arial", "Liberation Sans"},
     FaceRule{u"helvetica", "Liberation Sans"},
-    FaceRule{u"ms sans serif", "Liberation Sans"},
+    FaceRule{u"ms sans serif", "Liberation Sans", FaceKind::Text, "MS Sans Serif"},
     FaceRule{u"microsoft sans serif", "Liberation Sans"},
     FaceRule{u"ms shell dlg", "Liberation Sans"},
     FaceRule{u"ms shell dlg 2", "Liberation Sans"},
     FaceRule{u"arial unicode ms", "Liberation Sans"},
     FaceRule{u"system", "Liberation Sans"},
     FaceRule{u"segoe ui", "Liberation Sans"},
-    FaceRule{u"tahoma", "DejaVu Sans Condensed"},
+    FaceRule{u"tahoma", "DejaVu Sans Condensed", FaceKind::Text, "Tahoma"},
     FaceRule{u"verdana", "DejaVu Sans"},
     FaceRule{u"times new roman", "Liberation Serif"},
     FaceRule{u"times", "Liberation Serif"},
@@ -63,13 +71,43 @@ constexpr std::array kFaceRules = {
     FaceRule{u"calibri", "Carlito"},
     FaceRule{u"cambria", "Caladea"},
     FaceRule{u"cambria math", "Caladea"},
-    FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol},
+    FaceRule{u"small fonts", "Liberation Sans", FaceKind::Text, "Small Fonts"},
+    FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol, "Symbol"},
     FaceRule{u"wingdings", "DejaVu Sans", FaceKind::Wingdings},
-    FaceRule{u"wingdings 2", "DejaVu Sans", FaceKind::Dingbats},
-    FaceRule{u"wingdings 3", "DejaVu Sans", FaceKind::Dingbats},
+    // No stand-in has these faces' symbols; like Windows without them, fall back to the
+    // symbol face that is there.
+    FaceRule{u"wingdings 2", "DejaVu Sans", FaceKind::Dingbats, "Marlett"},
+    FaceRule{u"wingdings 3", "DejaVu Sans", FaceKind::Dingbats, "Marlett"},
     FaceRule{u"webdings", "DejaVu Sans", FaceKind::Dingbats},
-    FaceRule{u"marlett", "DejaVu Sans", FaceKind::Dingbats},
+    FaceRule{u"marlett", "DejaVu Sans", FaceKind::Dingbats, "Marlett"},
 };
+
+// Where Debian's fonts-wine puts the Windows-compatible faces; they are not in fontconfig's path.
+constexpr const char* kCompatibleFontDir = "/usr/share/wine/fonts";
+
+// The families of that set that could be loaded, registered with Qt once per process.
+const QSet<QString>& compatibleFamilies()
+{
+    static const QSet<QString> families = [] {
+        QSet<QString> loaded;
+        const QDir dir(QString::fromLatin1(kCompatibleFontDir));
+        for (const QString& file : dir.entryList({QStringLiteral("*.ttf")}, QDir::Files)) {
+            const int id = QFontDatabase::addApplicationFont(dir.filePath(file));
+            if (id >= 0)
+                for (const QString& family : QFontDatabase::applicationFontFamilies(id))
+                    loaded.insert(family);
+        }
+        return loaded;
+    }();
+    return families;
+}
+
+QString familyOf(const FaceRule& rule)
+{
+    if (rule.compatible && compatibleFamilies().contains(QLatin1String(rule.compatible)))
+        return QString::fromLatin1(rule.compatible);
+    return QString::fromLatin1(rule.family);
+}
 
 // Vertical-writing faces ("@SimSun") name the same family.
 std::u16string_view withoutVerticalMark(std::u16string_view face)
@@ -147,6 +185,20 @@ double averageWidthPerEm(const QRawFont& raw)
     return xAvg > 0 ? xAvg / raw.unitsPerEm() : 0;
 }
 
+// GDI's ascent and descent of a TrueType face (OS/2 usWinAscent/usWinDescent) per em; Qt
+// reads hhea or, for faces that ask for it, the typographic values, which can be far smaller.
+std::optional<std::pair<double, double>> windowsMetricsPerEm(const QRawFont& raw)
+{
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (os2.size() < 78 || raw.unitsPerEm() <= 0)
+        return std::nullopt;
+    const auto ascent = qFromBigEndian<quint16>(os2.constData() + 74);
+    const auto descent = qFromBigEndian<quint16>(os2.constData() + 76);
+    if (ascent == 0)
+        return std::nullopt;
+    return std::make_pair(ascent / raw.unitsPerEm(), descent / raw.unitsPerEm());
+}
+
 // The average width of lowercase letters, for faces without an OS/2 table.
 double measuredAverageWidthPerEm(const QRawFont& raw)
 {
@@ -166,7 +218,14 @@ std::shared_ptr<ResolvedFont> makeResolvedFont(const LogFont& lf, double deviceH
     QRawFont raw = QRawFont::fromFont(font);
 
     // Cell height = ascent + descent; GDI's positive heights ask for that, negative for the em.
-    const double cellPerEm = raw.isValid() ? (raw.ascent() + raw.descent()) / raw.pixelSize() : 1.15;
+    double ascentPerEm = 0.9, descentPerEm = 0.25;
+    if (const auto windows = raw.isValid() ? windowsMetricsPerEm(raw) : std::nullopt) {
+        std::tie(ascentPerEm, descentPerEm) = *windows;
+    } else if (raw.isValid()) {
+        ascentPerEm = raw.ascent() / raw.pixelSize();
+        descentPerEm = raw.descent() / raw.pixelSize();
+    }
+    const double cellPerEm = ascentPerEm + descentPerEm;
     double em = std::abs(deviceHeight);
     if (deviceHeight > 0)
         em = deviceHeight / cellPerEm;
@@ -188,8 +247,8 @@ std::shared_ptr<ResolvedFont> makeResolvedFont(const LogFont& lf, double deviceH
     font.setUnderline(lf.underline != 0);
     font.setStrikeOut(lf.strikeOut != 0);
 
-    resolved->ascent = raw.isValid() ? raw.ascent() : em * 0.9;
-    resolved->descent = raw.isValid() ? raw.descent() : em * 0.25;
+    resolved->ascent = ascentPerEm * em;
+    resolved->descent = descentPerEm * em;
     resolved->internalLeading = std::max(0.0, resolved->ascent + resolved->descent - em);
     resolved->underline = lf.underline != 0;
     resolved->strikeOut = lf.strikeOut != 0;
@@ -197,7 +256,9 @@ std::shared_ptr<ResolvedFont> makeResolvedFont(const LogFont& lf, double deviceH
     // The Symbol stand-in may come as a Unicode face (Greek at U+03B1 …) or, like the OpenType
     // cut, with a symbol cmap whose byte codes draw the symbols as they are.
     resolved->adobeSymbol = rule && rule->kind == FaceKind::AdobeSymbol && raw.supportsCharacter(QChar(0x03B1));
-    resolved->wingdings = rule && rule->kind == FaceKind::Wingdings;
+    // The Windows-compatible Wingdings has its symbols where Windows has them: no mapping.
+    const bool compatibleFace = rule && rule->compatible && raw.familyName().startsWith(QLatin1String(rule->compatible));
+    resolved->wingdings = rule && rule->kind == FaceKind::Wingdings && !compatibleFace;
     resolved->symbol = lf.charSet == SYMBOL_CHARSET || (rule && rule->kind != FaceKind::Text);
     resolved->deviceLogFont = lf;
     resolved->deviceLogFont.height = int32_t(std::lround(std::clamp(deviceHeight, -1e9, 1e9)));
@@ -266,7 +327,7 @@ FontCache& fontCache()
 QString substituteFamily(std::u16string_view windowsFace)
 {
     if (const FaceRule* rule = ruleFor(windowsFace))
-        return QString::fromLatin1(rule->family);
+        return familyOf(*rule);
     const std::u16string_view face = withoutVerticalMark(windowsFace);
     return QString::fromUtf16(face.data(), qsizetype(face.size()));
 }

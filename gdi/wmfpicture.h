@@ -13,6 +13,11 @@ namespace kv::gdi {
 // SetWindowExt counted at 96 units per inch. Nothing when neither is there.
 std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes);
 
+// The file converted onto a surface of its own picture size (as a METAFILEPICT carrying that
+// size would ask) rather than the whole screen, its frame exactly that size. Nothing when the
+// file gives no size.
+PicturePtr readWmfAtPictureSize(std::span<const uint8_t> bytes);
+
 // The file's records as PlayMetaFile applies them: no mapping of its own added, and a header
 // under which playing into (0, 0, kWmfUnitRect, kWmfUnitRect) of a Dc maps one picture unit
 // onto one logical unit of that Dc. An embedded EMF is ignored (its WMF drawing is played).

@@ -92,7 +92,8 @@ void makeUnscaledHeader(EmfHeader& header)
 
 enum class Mapping : uint8_t { FillReference, Unscaled };
 
-PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps, Mapping mapping)
+PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps, Mapping mapping,
+                          std::optional<SizeL> exactFrame = std::nullopt)
 {
     const std::optional<WmfStart> start = readStart(bytes);
     if (!start)
@@ -137,6 +138,11 @@ PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& refe
     fillHeader(picture->header, referenceCaps, bytes.size(), recordCount + 2, parser.slotCount());
     if (mapping == Mapping::Unscaled)
         makeUnscaledHeader(picture->header);
+    if (exactFrame) {
+        // The surface's millimetres are whole; the frame and micrometres keep the exact size.
+        picture->header.frame = RectL{0, 0, exactFrame->cx, exactFrame->cy};
+        picture->header.micrometers = SizeL{exactFrame->cx * 10, exactFrame->cy * 10};
+    }
     return picture;
 }
 
@@ -150,6 +156,20 @@ PicturePtr readWmf(std::span<const uint8_t> bytes, const DeviceCaps& referenceCa
 PicturePtr readWmfUnscaled(std::span<const uint8_t> bytes)
 {
     return readWmfPicture(bytes, DeviceCaps{}, Mapping::Unscaled);
+}
+
+PicturePtr readWmfAtPictureSize(std::span<const uint8_t> bytes)
+{
+    const std::optional<SizeL> size = wmfPictureSize(bytes);
+    if (!size || size->cx <= 0 || size->cy <= 0)
+        return nullptr;
+    // One surface pixel per 0.01 mm.
+    DeviceCaps caps;
+    caps.horzRes = size->cx;
+    caps.vertRes = size->cy;
+    caps.horzSizeMm = std::max(1, size->cx / 100);
+    caps.vertSizeMm = std::max(1, size->cy / 100);
+    return readWmfPicture(bytes, caps, Mapping::FillReference, size);
 }
 
 std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes)

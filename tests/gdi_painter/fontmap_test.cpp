@@ -45,14 +45,20 @@ INSTANTIATE_TEST_SUITE_P(Table, FontFamilies,
                                            FaceCase{u"Verdana", "DejaVu Sans"},
                                            FaceCase{u"Segoe UI", "Liberation Sans"},
                                            FaceCase{u"@Arial", "Liberation Sans"},
-                                           FaceCase{u"Symbol", "Standard Symbols PS"}));
+                                           FaceCase{u"Symbol", "Symbol"},
+                                           FaceCase{u"Tahoma", "Tahoma"},
+                                           FaceCase{u"Marlett", "Marlett"},
+                                           FaceCase{u"Wingdings 2", "Marlett"}));
 
-TEST(FontMap, TahomaTakesTheCondensedCut)
+TEST(FontMap, AscentAndDescentAreTheWindowsOnesNotTheTypographicOnes)
 {
-    const ResolvedFontPtr tahoma = resolveFont(logFont(u"Tahoma", -40), -40, 0);
-    const ResolvedFontPtr verdana = resolveFont(logFont(u"Verdana", -40), -40, 0);
-    EXPECT_TRUE(tahoma->raw.familyName().startsWith(QLatin1String("DejaVu Sans")));
-    EXPECT_LT(tahoma->textWidth(u"abcdefgh"), 0.95 * verdana->textWidth(u"abcdefgh"));
+    // Tahoma asks for its typographic metrics (ascent 1566 of 2048); GDI places text by
+    // usWinAscent 2049 and usWinDescent 423.
+    const ResolvedFontPtr em = resolveFont(logFont(u"Tahoma", -2048), -2048, 0);
+    EXPECT_NEAR(em->ascent, 2049, 1);
+    EXPECT_NEAR(em->descent, 423, 1);
+    const ResolvedFontPtr cell = resolveFont(logFont(u"Tahoma", 2472), 2472, 0);
+    EXPECT_NEAR(cell->raw.pixelSize(), 2048, 2);
 }
 
 TEST(FontMap, UnknownFacesAreLeftToFontconfig)

@@ -63,15 +63,7 @@ kv::gdi::PicturePtr readInput(const QString& input)
         return picture;
     const QByteArray bytes = file.readAll();
     const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    const std::optional<kv::gdi::SizeL> size = kv::gdi::wmfPictureSize(data);
-    if (!size || size->cx <= 0 || size->cy <= 0)
-        return picture;
-    kv::gdi::DeviceCaps caps;
-    caps.horzSizeMm = std::max(1, size->cx / 100);
-    caps.vertSizeMm = std::max(1, size->cy / 100);
-    caps.horzRes = std::max(1, int(size->cx * 96.0 / 2540.0));
-    caps.vertRes = std::max(1, int(size->cy * 96.0 / 2540.0));
-    kv::gdi::PicturePtr sized = kv::gdi::readWmf(data, caps);
+    kv::gdi::PicturePtr sized = kv::gdi::readWmfAtPictureSize(data);
     return sized ? sized : picture;
 }
 
