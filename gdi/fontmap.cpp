@@ -72,7 +72,7 @@ constexpr std::array kFaceRules = {
     FaceRule{u"cambria", "Caladea"},
     FaceRule{u"cambria math", "Caladea"},
     FaceRule{u"small fonts", "Liberation Sans", FaceKind::Text, "Small Fonts"},
-    FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol, "Symbol"},
+    FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol},
     FaceRule{u"wingdings", "DejaVu Sans", FaceKind::Wingdings},
     // No stand-in has these faces' symbols; like Windows without them, fall back to the
     // symbol face that is there.

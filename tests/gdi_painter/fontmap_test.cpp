@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FontFamilies,
                                            FaceCase{u"Verdana", "DejaVu Sans"},
                                            FaceCase{u"Segoe UI", "Liberation Sans"},
                                            FaceCase{u"@Arial", "Liberation Sans"},
-                                           FaceCase{u"Symbol", "Symbol"},
+                                           FaceCase{u"Symbol", "Standard Symbols PS"},
                                            FaceCase{u"Tahoma", "Tahoma"},
                                            FaceCase{u"Marlett", "Marlett"},
                                            FaceCase{u"Wingdings 2", "Marlett"}));
