@@ -1,7 +1,9 @@
 // WMF objects: the object table (lowest free slot first; slot n is EMF index n + 1), pens,
 // brushes, fonts, palettes and regions. Regions never reach the player as objects: selecting
 // one as the clip or drawing with it becomes a region record of its own.
+#include "codepages.h"
 #include "dib.h"
+#include "fontmap.h"
 #include "wmfbitmap16.h"
 #include "wmfgeometry.h"
 #include "wmfparser.h"
@@ -134,14 +136,16 @@ bool WmfParser::createFontIndirect(ByteReader& p)
     f.clipPrecision = p.u8();
     f.quality = p.u8();
     f.pitchAndFamily = p.u8();
-    // Face names are short ANSI texts; the Latin-1 reading is right for every Windows face name
-    // that fonts are substituted by.
-    const std::span<const uint8_t> face = p.bytes(std::min<size_t>(p.remaining(), 32));
-    for (uint8_t c : face) {
-        if (c == 0)
-            break;
-        f.faceName.push_back(char16_t(c));
-    }
+    // Face names are ANSI texts in the font's own charset ("宋体" is GB2312 bytes); names of
+    // symbol faces are plain ASCII and must not go through the symbol mapping.
+    const std::span<const uint8_t> field = p.bytes(std::min<size_t>(p.remaining(), 32));
+    const std::string_view face(reinterpret_cast<const char*>(field.data()),
+                                size_t(std::find(field.begin(), field.end(), uint8_t(0)) - field.begin()));
+    const bool ascii = std::all_of(face.begin(), face.end(), [](char c) { return uint8_t(c) < 0x80; });
+    if (ascii || f.charSet == SYMBOL_CHARSET)
+        f.faceName.assign(face.begin(), face.end());
+    else
+        f.faceName = decodeAnsi(face, f.charSet);
     addObject(makeObject(Font{std::move(f)}));
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "gdi/emfrecorder.h"
 #include "gdi/readers.h"
+#include "gdi/render.h"
 #include "gdi/wmfformat.h"
 #include "gdi/wmfpicture.h"
 
@@ -158,6 +159,48 @@ TEST(WmfReader, PlainFilePictureSizeComesFromItsFirstWindowExtent)
     EXPECT_EQ(size->cx, 960 * 2540 / 96);
     EXPECT_EQ(size->cy, 480 * 2540 / 96);
     EXPECT_FALSE(wmfPictureSize(WmfBuilder().finish()));
+}
+
+TEST(WmfReader, PictureSizedConversionKeepsTheExactShapeOfSmallPictures)
+{
+    // 222 x 41 units at 96 per inch: 58.73 x 10.85 mm, which whole millimetres would turn into
+    // a picture 17 % flatter.
+    const std::vector<uint8_t> file = WmfBuilder(std::array<int16_t, 5>{-4, -4, 218, 37, 96})
+        .record(META_RECTANGLE, {37, 218, -4, -4})
+        .finish();
+    const PicturePtr picture = readWmfAtPictureSize(file);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->header.frame.right - picture->header.frame.left, 222 * 2540 / 96);
+    EXPECT_EQ(picture->header.frame.bottom - picture->header.frame.top, 41 * 2540 / 96);
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(image.width(), 1000);
+    EXPECT_NEAR(image.height(), 1000.0 * 41 / 222, 1.0);
+    EXPECT_FALSE(readWmfAtPictureSize(WmfBuilder().finish()));
+}
+
+TEST(WmfReader, FaceNamesAreReadInTheFontsCharset)
+{
+    const auto fontParams = [](uint8_t charSet, std::string_view face) {
+        std::vector<uint8_t> p(18, 0);
+        p[0] = uint8_t(-20), p[1] = 0xFF;  // lfHeight -20
+        p[13] = charSet;
+        p.insert(p.end(), face.begin(), face.end());
+        p.resize(18 + 32, 0);
+        return p;
+    };
+    const std::vector<uint8_t> file = WmfBuilder()
+        .raw(META_CREATEFONTINDIRECT, fontParams(134, "\xcb\xce\xcc\xe5"))  // GB2312 "SimSun"
+        .raw(META_CREATEFONTINDIRECT, fontParams(2, "Symbol"))
+        .finish();
+    const PicturePtr picture = readWmf(file, kScreen);
+    ASSERT_TRUE(picture);
+    std::vector<std::u16string> faces;
+    for (const auto& created : recordsOf<rec::CreateObject>(*picture))
+        if (const Font* font = std::get_if<Font>(created.object.get()))
+            faces.push_back(font->logFont.faceName);
+    ASSERT_EQ(faces.size(), 2u);
+    EXPECT_EQ(faces[0], u"\u5B8B\u4F53");
+    EXPECT_EQ(faces[1], u"Symbol");
 }
 
 TEST(WmfReader, SizeFieldsThatLieAreNotTrusted)
