@@ -11,19 +11,19 @@ namespace {
 
 constexpr size_t kMaxObjects = 65536;
 
-// Reference-device pixels per millimetre; a header without a size is taken as 96 dpi.
+// Reference-device pixels per millimetre, from the whole millimetres of szlMillimeters as
+// GDI's playback reads them (the finer micrometre size only when those are missing); a header
+// without a size is taken as 96 dpi.
 QPointF pixelsPerMm(const EmfHeader& h)
 {
-    double x = 96 / 25.4, y = 96 / 25.4;
-    if (h.device.cx > 0 && h.micrometers.cx > 0)
-        x = h.device.cx * 1000.0 / h.micrometers.cx;
-    else if (h.device.cx > 0 && h.millimeters.cx > 0)
-        x = double(h.device.cx) / h.millimeters.cx;
-    if (h.device.cy > 0 && h.micrometers.cy > 0)
-        y = h.device.cy * 1000.0 / h.micrometers.cy;
-    else if (h.device.cy > 0 && h.millimeters.cy > 0)
-        y = double(h.device.cy) / h.millimeters.cy;
-    return {x, y};
+    const auto perMm = [](int32_t pixels, int32_t mm, int32_t um) {
+        if (pixels > 0 && mm > 0)
+            return double(pixels) / mm;
+        if (pixels > 0 && um > 0)
+            return pixels * 1000.0 / um;
+        return 96 / 25.4;
+    };
+    return {perMm(h.device.cx, h.millimeters.cx, h.micrometers.cx), perMm(h.device.cy, h.millimeters.cy, h.micrometers.cy)};
 }
 
 // The frame in 0.01 mm. An empty or inverted frame (writers that never set it) is replaced

@@ -47,10 +47,10 @@ std::optional<WmfStart> readStart(std::span<const uint8_t> bytes)
 
 // Before the file's own records: the picture fills the reference surface, anisotropic, with
 // the placeable bounding box as the window until the file sets its own.
-void emitPrefix(Picture& picture, const DeviceCaps& reference, const WmfStart& start)
+void emitPrefix(Picture& picture, SizeL surface, const WmfStart& start)
 {
     picture.records.emplace_back(rec::SetAttr{rec::Attr::MapMode, MM_ANISOTROPIC});
-    picture.records.emplace_back(rec::SetExtOrg{rec::Ext::ViewportExt, reference.horzRes, reference.vertRes});
+    picture.records.emplace_back(rec::SetExtOrg{rec::Ext::ViewportExt, surface.cx, surface.cy});
     if (start.bbox) {
         const RectL& b = *start.bbox;
         picture.records.emplace_back(rec::SetExtOrg{rec::Ext::WindowOrg, b.left, b.top});
@@ -93,7 +93,7 @@ void makeUnscaledHeader(EmfHeader& header)
 enum class Mapping : uint8_t { FillReference, Unscaled };
 
 PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps, Mapping mapping,
-                          std::optional<SizeL> exactFrame = std::nullopt)
+                          std::optional<SizeL> exactFrame = std::nullopt)  // in 0.01 mm = surface pixels
 {
     const std::optional<WmfStart> start = readStart(bytes);
     if (!start)
@@ -101,7 +101,7 @@ PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& refe
     auto picture = std::make_shared<Picture>();
     picture->fromWmf = true;
     if (mapping == Mapping::FillReference)
-        emitPrefix(*picture, referenceCaps, *start);
+        emitPrefix(*picture, exactFrame ? *exactFrame : SizeL{referenceCaps.horzRes, referenceCaps.vertRes}, *start);
 
     WmfParser parser(*picture, referenceCaps);
     std::map<uint32_t, uint32_t> played, skipped;
@@ -138,11 +138,8 @@ PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& refe
     fillHeader(picture->header, referenceCaps, bytes.size(), recordCount + 2, parser.slotCount());
     if (mapping == Mapping::Unscaled)
         makeUnscaledHeader(picture->header);
-    if (exactFrame) {
-        // The surface's millimetres are whole; the frame and micrometres keep the exact size.
+    if (exactFrame)
         picture->header.frame = RectL{0, 0, exactFrame->cx, exactFrame->cy};
-        picture->header.micrometers = SizeL{exactFrame->cx * 10, exactFrame->cy * 10};
-    }
     return picture;
 }
 
@@ -163,12 +160,14 @@ PicturePtr readWmfAtPictureSize(std::span<const uint8_t> bytes)
     const std::optional<SizeL> size = wmfPictureSize(bytes);
     if (!size || size->cx <= 0 || size->cy <= 0)
         return nullptr;
-    // One surface pixel per 0.01 mm.
+    // Players read the reference surface in whole millimetres: the surface is the picture
+    // rounded up to them, at one pixel per 0.01 mm, and the picture fills exactly its own
+    // part of it.
     DeviceCaps caps;
-    caps.horzRes = size->cx;
-    caps.vertRes = size->cy;
-    caps.horzSizeMm = std::max(1, size->cx / 100);
-    caps.vertSizeMm = std::max(1, size->cy / 100);
+    caps.horzSizeMm = (size->cx + 99) / 100;
+    caps.vertSizeMm = (size->cy + 99) / 100;
+    caps.horzRes = caps.horzSizeMm * 100;
+    caps.vertRes = caps.vertSizeMm * 100;
     return readWmfPicture(bytes, caps, Mapping::FillReference, size);
 }
 

@@ -2,9 +2,11 @@
 // A tiny EMF writer for tests: records are appended field by field, the header is patched
 // when the bytes are taken. Just enough to drive the reader and player from test code.
 #include <QByteArray>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,8 +16,9 @@ namespace kvtest {
 class EmfBuilder {
 public:
     // A picture of `widthPx` x `heightPx` reference pixels at 10 pixels per millimetre, its
-    // frame the same area.
-    explicit EmfBuilder(int32_t widthPx = 1000, int32_t heightPx = 1000)
+    // frame the same area. `micrometers` adds the header extension with that szlMicrometers.
+    explicit EmfBuilder(int32_t widthPx = 1000, int32_t heightPx = 1000,
+                        std::optional<std::array<int32_t, 2>> micrometers = std::nullopt)
     {
         begin(1);
         i32({0, 0, widthPx - 1, heightPx - 1});               // rclBounds
@@ -24,6 +27,10 @@ public:
         u16(16); u16(0);                                      // handles, reserved
         u32(0); u32(0); u32(0);                               // description, palette
         i32({widthPx, heightPx, widthPx / 10, heightPx / 10});  // szlDevice, szlMillimeters
+        if (micrometers) {
+            u32(0); u32(0); u32(0);                           // pixel format, OpenGL
+            i32({(*micrometers)[0], (*micrometers)[1]});
+        }
         end();
     }
 

@@ -118,6 +118,23 @@ TEST(EmfPlayer, FrameFillsTheImageAndMappingModesApply)
     EXPECT_FALSE(dark(image, 150, 150));
 }
 
+TEST(EmfPlayer, TheFrameIsMeasuredInTheHeadersWholeMillimetres)
+{
+    // szlMicrometers says 125 mm, szlMillimeters 100 mm; playback goes by the millimetres, as
+    // GDI's does: the frame (100 mm) is the whole 1000-pixel surface, not 800 pixels of it.
+    EmfBuilder b(1000, 1000, std::array<int32_t, 2>{125000, 125000});
+    b.record(kvtest::EMR_SELECTOBJECT, {int32_t(STOCK_FLAG | BLACK_BRUSH)});
+    b.record(kvtest::EMR_RECTANGLE, {500, 500, 1000, 1000});  // the bottom-right quarter
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->header.micrometers.cx, 125000);
+    const QImage image = renderPicture(*picture, 200);
+    ASSERT_EQ(image.size(), QSize(200, 200));
+    EXPECT_TRUE(dark(image, 110, 110));
+    EXPECT_TRUE(dark(image, 190, 190));
+    EXPECT_FALSE(dark(image, 90, 90));
+}
+
 TEST(EmfPlayer, PictureCannotReachTheCallersStateStackOrLeakItsClip)
 {
     EmfBuilder b;
