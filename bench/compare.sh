@@ -5,7 +5,7 @@
 # Usage: bench/compare.sh [BUILD_DIR]
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build-core}
+build=${1:-$here/build}
 corpus=${KV_CORPUS_DIR:-$here/../shared/corpus}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -316,13 +316,20 @@ struct FontKeyEqual {
 
 using FontCache = std::unordered_map<FontKey, ResolvedFontPtr, FontKeyHash, FontKeyEqual>;
 
+// One cache per thread: Qt's font engines, which QRawFont shares, belong to the thread that
+// made them, so threads that render pages side by side each resolve their own.
 FontCache& fontCache()
 {
-    static FontCache cache;
+    thread_local FontCache cache;
     return cache;
 }
 
 } // namespace
+
+void loadCompatibleFaces()
+{
+    compatibleFamilies();
+}
 
 QString substituteFamily(std::u16string_view windowsFace)
 {

@@ -42,6 +42,10 @@ using ResolvedFontPtr = std::shared_ptr<const ResolvedFont>;
 // (sign of the height kept: negative = em height, positive = cell height, 0 = default size).
 ResolvedFontPtr resolveFont(const LogFont& logFont, double deviceHeight, double deviceWidth);
 
+// Registers the Windows-compatible faces with Qt's font database. Resolving a font does it on
+// first use; a program that renders on several threads calls it first, on the main thread.
+void loadCompatibleFaces();
+
 // The family we draw a Windows face name with.
 QString substituteFamily(std::u16string_view windowsFace);
 

@@ -4,15 +4,22 @@
 //   kvconvert [--width N | --dpi D] [--stats] input output
 //   kvconvert [--width N | --dpi D] [--stats] --outdir DIR input...
 //
-// With --outdir every input becomes DIR/<parent folder>__<file name>.png, all in one process.
-// A file that cannot be converted is reported and the next one is tried; the exit status is
-// non-zero when any failed.
+// With --outdir every input becomes DIR/<parent folder>__<file name>.png, all in one process,
+// one file per processor core at a time (one after the other with --stats, so that the
+// reports do not mix). A file that cannot be converted is reported and the next one is tried;
+// the exit status is non-zero when any failed.
 #include "convert.h"
+
+#include "gdi/fontmap.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QStringList>
+#include <QThread>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -64,13 +71,26 @@ int main(int argc, char** argv)
             return usage();
         jobs.emplace_back(files[0], files[1]);
     }
-    int failures = 0;
-    for (const auto& [input, output] : jobs) {
-        const QString error = kvconvert::convertFile(input, output, options);
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "kvconvert: %s\n", qPrintable(error));
-            ++failures;
+    kv::gdi::loadCompatibleFaces();
+    std::atomic<size_t> next = 0;
+    std::atomic<int> failures = 0;
+    std::mutex reportLock;
+    const auto work = [&] {
+        for (size_t i = next++; i < jobs.size(); i = next++) {
+            const QString error = kvconvert::convertFile(jobs[i].first, jobs[i].second, options);
+            if (!error.isEmpty()) {
+                const std::lock_guard guard(reportLock);
+                std::fprintf(stderr, "kvconvert: %s\n", qPrintable(error));
+                ++failures;
+            }
         }
-    }
+    };
+    const size_t threads = options.stats ? 1 : std::min<size_t>(jobs.size(), size_t(std::max(1, QThread::idealThreadCount())));
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
     return failures == 0 ? 0 : 1;
 }
