@@ -169,7 +169,9 @@ QFont qtFontFor(const LogFont& lf)
                       QFont::StyleStrategy(QFont::NoSubpixelAntialias | QFont::ForceOutline));
     font.setWeight(weightOf(lf.weight));
     font.setItalic(lf.italic != 0);
-    font.setHintingPreference(QFont::PreferNoHinting);
+    // Hinted like GDI draws on screen: small text keeps thin, crisp stems (advances come from the
+    // design metrics or the Dx arrays either way).
+    font.setHintingPreference(QFont::PreferFullHinting);
     font.setKerning(false);
     font.setPixelSize(int(kMeasureSize));
     return font;
