@@ -201,6 +201,29 @@ std::optional<std::pair<double, double>> windowsMetricsPerEm(const QRawFont& raw
     return std::make_pair(ascent / raw.unitsPerEm(), descent / raw.unitsPerEm());
 }
 
+// Liberation 2 recomputed xAvgCharWidth over all of its glyphs; Arial, Times New Roman and
+// Courier New, whose advances it shares, carry the classic average (lowercase letters and the
+// space weighted by their frequency in English), which GDI scales lfWidth by.
+bool usesClassicAverage(const QRawFont& raw)
+{
+    return raw.familyName().startsWith(QLatin1String("Liberation "));
+}
+
+double classicAverageWidthPerEm(const QRawFont& raw)
+{
+    static constexpr std::array<int, 26> kWeights = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20,
+                                                     56, 56, 17, 4, 49, 56, 71, 31, 10, 18, 3, 18, 2};
+    static const QString chars = QStringLiteral("abcdefghijklmnopqrstuvwxyz ");
+    const QList<quint32> glyphs = raw.glyphIndexesForString(chars);
+    if (glyphs.size() != chars.size() || glyphs.contains(0u))
+        return averageWidthPerEm(raw);
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    double sum = advances[26].x() * 166;
+    for (size_t i = 0; i < kWeights.size(); ++i)
+        sum += advances[qsizetype(i)].x() * kWeights[i];
+    return sum / 1000 / raw.pixelSize();
+}
+
 // The average width of lowercase letters, for faces without an OS/2 table.
 double measuredAverageWidthPerEm(const QRawFont& raw)
 {
@@ -235,7 +258,7 @@ std::shared_ptr<ResolvedFont> makeResolvedFont(const LogFont& lf, double deviceH
         em = kDefaultCellHeight / cellPerEm;
     em = std::clamp(em, 0.01, 100000.0);
 
-    double avgPerEm = raw.isValid() ? averageWidthPerEm(raw) : 0;
+    double avgPerEm = raw.isValid() ? (usesClassicAverage(raw) ? classicAverageWidthPerEm(raw) : averageWidthPerEm(raw)) : 0;
     if (avgPerEm <= 0)
         avgPerEm = raw.isValid() ? measuredAverageWidthPerEm(raw) : 0.5;
     if (raw.isValid())

@@ -3,6 +3,7 @@
 #include "gdi/fontmap.h"
 
 #include <QFontInfo>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace kv::gdi;
@@ -110,6 +111,19 @@ TEST(FontMap, WidthStretchesTheAdvances)
     EXPECT_GT(stretched->widthScale, 1.5);
     EXPECT_NEAR(stretched->advance(u'n') / natural->advance(u'n'), stretched->widthScale, 0.01);
     EXPECT_NEAR(natural->textWidth(u"nn"), 2 * natural->advance(u'n'), 1e-6);
+}
+
+TEST(FontMap, AWidthOfTheFacesOwnAverageDrawsItsNaturalWidth)
+{
+    // Arial's average character width is 904/2048 of the em; writers that store it as lfWidth
+    // mean the natural width. Times New Roman's is 821/2048.
+    struct Case { const char16_t* face; double averagePerEm; };
+    for (const Case c : {Case{u"Arial", 904.0 / 2048}, Case{u"Times New Roman", 821.0 / 2048}}) {
+        LogFont lf = logFont(c.face, -166);
+        lf.width = int32_t(std::lround(166 * c.averagePerEm));
+        const ResolvedFontPtr f = resolveFont(lf, -166, lf.width);
+        EXPECT_NEAR(f->widthScale, 1.0, 0.01) << QString::fromStdU16String(c.face).toStdString();
+    }
 }
 
 TEST(FontMap, TheSameRequestReturnsTheCachedFont)
