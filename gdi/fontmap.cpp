@@ -161,10 +161,36 @@ QFont::Weight weightOf(int32_t lfWeight)
     return lfWeight <= 0 ? QFont::Normal : QFont::Weight(std::clamp(lfWeight, 100, 900));
 }
 
+std::optional<QFontDatabase::WritingSystem> eastAsianScript(uint8_t charSet)
+{
+    switch (charSet) {
+    case SHIFTJIS_CHARSET: return QFontDatabase::Japanese;
+    case HANGUL_CHARSET: case JOHAB_CHARSET: return QFontDatabase::Korean;
+    case GB2312_CHARSET: return QFontDatabase::SimplifiedChinese;
+    case CHINESEBIG5_CHARSET: return QFontDatabase::TraditionalChinese;
+    default: return std::nullopt;
+    }
+}
+
+// A face that is not installed goes, as with GDI's mapper, to the default face of its pitch and
+// family (Arial's stand-in for most), not to whatever fontconfig likes best; East Asian text to
+// an installed face that has its script.
+QString familyFor(const LogFont& lf, std::u16string_view face)
+{
+    const QString family = face.empty() ? QString() : substituteFamily(face);
+    if (!face.empty() && (ruleFor(face) || QFontDatabase::hasFamily(family)))
+        return family;
+    if (const auto script = eastAsianScript(lf.charSet)) {
+        const QStringList withScript = QFontDatabase::families(*script);
+        if (!withScript.isEmpty())
+            return withScript.front();
+    }
+    return familyForEmptyFace(lf.pitchAndFamily);
+}
+
 QFont qtFontFor(const LogFont& lf)
 {
-    const std::u16string_view face = withoutVerticalMark(lf.faceName);
-    QFont font(face.empty() ? familyForEmptyFace(lf.pitchAndFamily) : substituteFamily(face));
+    QFont font(familyFor(lf, withoutVerticalMark(lf.faceName)));
     font.setStyleHint(styleHintOf(lf.pitchAndFamily),
                       QFont::StyleStrategy(QFont::NoSubpixelAntialias | QFont::ForceOutline));
     font.setWeight(weightOf(lf.weight));

@@ -14,8 +14,8 @@ namespace kv::gdi {
 std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes);
 
 // The file converted onto a surface of its own picture size (as a METAFILEPICT carrying that
-// size would ask) rather than the whole screen, its frame exactly that size. Nothing when the
-// file gives no size.
+// size would ask) rather than the whole screen, its frame exactly that size; an embedded EMF
+// is ignored (its WMF drawing is played). Nothing when the file gives no size.
 PicturePtr readWmfAtPictureSize(std::span<const uint8_t> bytes);
 
 // The file's records as PlayMetaFile applies them: no mapping of its own added, and a header

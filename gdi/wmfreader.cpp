@@ -126,7 +126,10 @@ PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& refe
         const bool understood = parser.dispatch(function, r.sub(pos + 6, size_t(words) * 2 - 6));
         ++(understood ? played : skipped)[function];
         pos += size_t(words) * 2;
-        if (const std::vector<uint8_t>* emf = mapping == Mapping::FillReference ? parser.embeddedEmf() : nullptr) {
+        // A picture asked for at the WMF's own size is the WMF's drawing, not the EMF it was
+        // once converted from (whose frame may be another shape).
+        const bool wantsEmbedded = mapping == Mapping::FillReference && !exactFrame;
+        if (const std::vector<uint8_t>* emf = wantsEmbedded ? parser.embeddedEmf() : nullptr) {
             if (PicturePtr embedded = readEmf(*emf))
                 return embedded;
         }

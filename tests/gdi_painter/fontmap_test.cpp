@@ -62,12 +62,20 @@ TEST(FontMap, AscentAndDescentAreTheWindowsOnesNotTheTypographicOnes)
     EXPECT_NEAR(cell->raw.pixelSize(), 2048, 2);
 }
 
-TEST(FontMap, UnknownFacesAreLeftToFontconfig)
+TEST(FontMap, FacesThatAreNotInstalledTakeTheDefaultFaceOfTheirFamily)
 {
     EXPECT_EQ(substituteFamily(u"Some Face Nobody Has").toStdString(), "Some Face Nobody Has");
-    const ResolvedFontPtr f = resolveFont(logFont(u"Some Face Nobody Has"), -20, 0);
+    LogFont lf = logFont(u"Some Face Nobody Has");
+    EXPECT_TRUE(resolveFont(lf, -20, 0)->raw.familyName().startsWith(QLatin1String("Liberation Sans")));
+    lf.pitchAndFamily = 0x12;  // FF_ROMAN, VARIABLE_PITCH
+    EXPECT_TRUE(resolveFont(lf, -20, 0)->raw.familyName().startsWith(QLatin1String("Liberation Serif")));
+    // East Asian text keeps fontconfig's choice, which has its characters.
+    LogFont chinese = logFont(u"\u5B8B\u4F53");
+    chinese.charSet = GB2312_CHARSET;
+    const ResolvedFontPtr f = resolveFont(chinese, -20, 0);
     EXPECT_TRUE(f->raw.isValid());
-    EXPECT_GT(f->advance(u'x'), 0);
+    EXPECT_TRUE(f->raw.supportsCharacter(QChar(0x6CD5)));
+    EXPECT_GT(f->advance(u'\u6CD5'), 0);
 }
 
 TEST(FontMap, NegativeHeightIsTheEmAndPositiveTheCell)

@@ -55,16 +55,14 @@ void printStats(const QString& input, const Picture& picture)
 // description would ask), not onto the whole screen: the image then has the picture's shape.
 kv::gdi::PicturePtr readInput(const QString& input)
 {
-    kv::gdi::PicturePtr picture = kv::gdi::readMetafileFile(input, screenCaps());
-    if (!picture || !picture->fromWmf)
-        return picture;
     QFile file(input);
-    if (!file.open(QIODevice::ReadOnly))
-        return picture;
-    const QByteArray bytes = file.readAll();
-    const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    kv::gdi::PicturePtr sized = kv::gdi::readWmfAtPictureSize(data);
-    return sized ? sized : picture;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        if (kv::gdi::PicturePtr sized = kv::gdi::readWmfAtPictureSize(data))
+            return sized;
+    }
+    return kv::gdi::readMetafileFile(input, screenCaps());
 }
 
 QString writePdf(const Picture& picture, const QString& output)
