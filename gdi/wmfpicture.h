@@ -10,7 +10,8 @@
 namespace kv::gdi {
 
 // In 0.01 mm: a placeable header's bounding box at its units per inch; otherwise the first
-// SetWindowExt counted at 96 units per inch. Nothing when neither is there.
+// SetWindowExt counted at 96 units per inch; otherwise the extent of the drawing from the
+// origin at 96 units per inch. Nothing when the file draws nothing either.
 std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes);
 
 // The file converted onto a surface of its own picture size (as a METAFILEPICT carrying that

@@ -1,10 +1,14 @@
 // Reading a Windows metafile: the header (plain or placeable), the walk over the records and
 // the picture header a conversion to EMF gets. The records themselves are translated by
 // WmfParser (wmfstate.cpp, wmfdraw.cpp, wmfobjects.cpp, wmfbitmaps.cpp).
+#include "dc.h"
+#include "emfrecorder.h"
+#include "player.h"
 #include "readers.h"
 #include "wmfparser.h"
 #include "wmfpicture.h"
 
+#include <cmath>
 #include <map>
 
 namespace kv::gdi {
@@ -92,12 +96,16 @@ void makeUnscaledHeader(EmfHeader& header)
 
 enum class Mapping : uint8_t { FillReference, Unscaled };
 
+// `exactFrame`: the picture size in 0.01 mm (= surface pixels); `window`: the window to map
+// onto it when the file has no placeable header to give one.
 PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps, Mapping mapping,
-                          std::optional<SizeL> exactFrame = std::nullopt)  // in 0.01 mm = surface pixels
+                          std::optional<SizeL> exactFrame = std::nullopt, std::optional<RectL> window = std::nullopt)
 {
-    const std::optional<WmfStart> start = readStart(bytes);
+    std::optional<WmfStart> start = readStart(bytes);
     if (!start)
         return nullptr;
+    if (!start->bbox)
+        start->bbox = window;
     auto picture = std::make_shared<Picture>();
     picture->fromWmf = true;
     if (mapping == Mapping::FillReference)
@@ -158,23 +166,36 @@ PicturePtr readWmfUnscaled(std::span<const uint8_t> bytes)
     return readWmfPicture(bytes, DeviceCaps{}, Mapping::Unscaled);
 }
 
-PicturePtr readWmfAtPictureSize(std::span<const uint8_t> bytes)
+namespace {
+
+struct PictureSize {
+    SizeL hundredthsMm;
+    std::optional<RectL> drawnWindow;  // set when the size was measured from the drawing
+};
+
+// A file that states no size at all: the extent of its drawing from the origin, in picture
+// units, measured by recording it unscaled.
+std::optional<RectL> drawnExtent(std::span<const uint8_t> bytes)
 {
-    const std::optional<SizeL> size = wmfPictureSize(bytes);
-    if (!size || size->cx <= 0 || size->cy <= 0)
-        return nullptr;
-    // Players read the reference surface in whole millimetres: the surface is the picture
-    // rounded up to them, at one pixel per 0.01 mm, and the picture fills exactly its own
-    // part of it.
+    const PicturePtr unscaled = readWmfUnscaled(bytes);
+    if (!unscaled)
+        return std::nullopt;
     DeviceCaps caps;
-    caps.horzSizeMm = (size->cx + 99) / 100;
-    caps.vertSizeMm = (size->cy + 99) / 100;
-    caps.horzRes = caps.horzSizeMm * 100;
-    caps.vertRes = caps.vertSizeMm * 100;
-    return readWmfPicture(bytes, caps, Mapping::FillReference, size);
+    caps.horzRes = caps.vertRes = kWmfUnitRect;
+    caps.horzSizeMm = caps.vertSizeMm = kWmfUnitRect;
+    EmfRecorder recorder(caps);
+    {
+        Dc dc(recorder);
+        playPicture(dc, *unscaled, RectL{0, 0, kWmfUnitRect, kWmfUnitRect});
+    }
+    const std::optional<QRectF> area = recorder.drawnArea();
+    if (!area || area->right() < 1 || area->bottom() < 1)
+        return std::nullopt;
+    const auto units = [](double v) { return int32_t(std::min(std::ceil(v), 32767.0)); };
+    return RectL{0, 0, units(area->right()), units(area->bottom())};
 }
 
-std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes)
+std::optional<PictureSize> pictureSizeOf(std::span<const uint8_t> bytes)
 {
     const std::optional<WmfStart> start = readStart(bytes);
     if (!start)
@@ -183,8 +204,11 @@ std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes)
         const RectL& b = *start->bbox;
         const int64_t w = std::abs(int64_t(b.right) - b.left), h = std::abs(int64_t(b.bottom) - b.top);
         if (w > 0 && h > 0)
-            return SizeL{int32_t(w * 2540 / start->inch), int32_t(h * 2540 / start->inch)};
+            return PictureSize{SizeL{int32_t(w * 2540 / start->inch), int32_t(h * 2540 / start->inch)}, std::nullopt};
     }
+    const auto at96Dpi = [](int32_t cx, int32_t cy) {
+        return SizeL{int32_t(int64_t(cx) * 2540 / 96), int32_t(int64_t(cy) * 2540 / 96)};
+    };
     ByteReader r(bytes);
     size_t pos = start->recordsAt;
     while (r.size() - pos >= 6) {
@@ -197,11 +221,38 @@ std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes)
             const int32_t cy = std::abs(int32_t(r.i16()));
             const int32_t cx = std::abs(int32_t(r.i16()));
             if (cx > 0 && cy > 0)
-                return SizeL{int32_t(int64_t(cx) * 2540 / 96), int32_t(int64_t(cy) * 2540 / 96)};
+                return PictureSize{at96Dpi(cx, cy), std::nullopt};
         }
         pos += size_t(words) * 2;
     }
+    if (const std::optional<RectL> drawn = drawnExtent(bytes))
+        return PictureSize{at96Dpi(drawn->right, drawn->bottom), drawn};
     return std::nullopt;
+}
+
+} // namespace
+
+PicturePtr readWmfAtPictureSize(std::span<const uint8_t> bytes)
+{
+    const std::optional<PictureSize> size = pictureSizeOf(bytes);
+    if (!size || size->hundredthsMm.cx <= 0 || size->hundredthsMm.cy <= 0)
+        return nullptr;
+    // Players read the reference surface in whole millimetres: the surface is the picture
+    // rounded up to them, at one pixel per 0.01 mm, and the picture fills exactly its own
+    // part of it.
+    const SizeL& mm100 = size->hundredthsMm;
+    DeviceCaps caps;
+    caps.horzSizeMm = (mm100.cx + 99) / 100;
+    caps.vertSizeMm = (mm100.cy + 99) / 100;
+    caps.horzRes = caps.horzSizeMm * 100;
+    caps.vertRes = caps.vertSizeMm * 100;
+    return readWmfPicture(bytes, caps, Mapping::FillReference, mm100, size->drawnWindow);
+}
+
+std::optional<SizeL> wmfPictureSize(std::span<const uint8_t> bytes)
+{
+    const std::optional<PictureSize> size = pictureSizeOf(bytes);
+    return size ? std::optional<SizeL>(size->hundredthsMm) : std::nullopt;
 }
 
 } // namespace kv::gdi

@@ -161,6 +161,27 @@ TEST(WmfReader, PlainFilePictureSizeComesFromItsFirstWindowExtent)
     EXPECT_FALSE(wmfPictureSize(WmfBuilder().finish()));
 }
 
+TEST(WmfReader, AFileThatStatesNoSizeIsAsLargeAsItsDrawing)
+{
+    const std::vector<uint8_t> file = WmfBuilder()
+        .record(META_RECTANGLE, {48, 96, 10, 20})  // bottom, right, top, left: ends at (96, 48)
+        .finish();
+    const std::optional<SizeL> size = wmfPictureSize(file);
+    ASSERT_TRUE(size);
+    EXPECT_NEAR(size->cx, 2540, 2540 / 96);  // 96 units at 96 per inch: one inch
+    EXPECT_NEAR(size->cy, 1270, 2540 / 96);
+    // Converted at that size, the drawing fills it instead of being blown up to nothing.
+    const PicturePtr picture = readWmfAtPictureSize(file);
+    ASSERT_TRUE(picture);
+    const QImage image = kv::gdi::renderPicture(*picture, 96);
+    EXPECT_NEAR(image.height(), 48, 1);
+    int outline = 255;  // the left edge of the rectangle's outline, at x = 20
+    for (int x = 19; x <= 21; ++x)
+        outline = std::min(outline, image.pixelColor(x, 30).lightness());
+    EXPECT_LT(outline, 128);
+    EXPECT_GT(image.pixelColor(5, 5).lightness(), 200);  // left of and above it
+}
+
 TEST(WmfReader, PictureSizedConversionKeepsTheExactShapeOfSmallPictures)
 {
     // 222 x 41 units at 96 per inch: 58.73 x 10.85 mm, which whole millimetres would turn into
