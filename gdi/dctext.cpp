@@ -108,11 +108,16 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
         text = fromGlyphs;
     }
 
-    // Escapement turns the baseline counter-clockwise as the page is seen; a mapping with y
-    // up reads angles the other way round in logical units.
-    const double a = lf.escapement / 10.0 * kPi / 180;
-    const bool yUp = impl_->pageTransform().m22() * impl_->base.m22() < 0;
-    const QPointF uLogical(std::cos(a), yUp ? std::sin(a) : -std::sin(a));
+    // Escapement turns the baseline counter-clockwise as the page is seen. In the compatible
+    // graphics mode a mapping that mirrors one axis (y up, as in the metric modes) mirrors the
+    // angle as well, like GDI: 2700 under y up reads bottom to top.
+    const QTransform page = impl_->pageTransform();
+    const bool yUp = page.m22() * impl_->base.m22() < 0;
+    const bool xLeft = page.m11() * impl_->base.m11() < 0;
+    const bool mirrored = state_.graphicsMode != GM_ADVANCED && yUp != xLeft;
+    const double a = (mirrored ? -lf.escapement : lf.escapement) / 10.0 * kPi / 180;
+    const QPointF uLogical(xLeft && state_.graphicsMode != GM_ADVANCED ? -std::cos(a) : std::cos(a),
+                           yUp ? std::sin(a) : -std::sin(a));
     const QPointF dir = state_.graphicsMode == GM_ADVANCED ? unit(linear.map(uLogical))
                                                           : QPointF(std::cos(a), -std::sin(a));
     const QPointF down(-dir.y(), dir.x());

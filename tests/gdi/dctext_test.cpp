@@ -137,3 +137,27 @@ TEST(DcText, EscapementTurnsTheBaseline)
     // The second character is above the first on the page.
     EXPECT_LT(device.texts[0].origins[1].y(), device.texts[0].origins[0].y());
 }
+
+TEST(DcText, AMappingWithYUpMirrorsTheEscapementInTheCompatibleMode)
+{
+    // Charts drawn with y up write 2700 for an axis title that reads bottom to top.
+    const auto draw = [] {
+        TraceDevice device;
+        Dc dc(device);
+        dc.setMapMode(MM_ANISOTROPIC);
+        dc.setWindowExt(1000, -1000);
+        dc.setViewportExt(1000, 1000);
+        LogFont lf;
+        lf.height = -20;
+        lf.escapement = 2700;
+        lf.faceName = u"Arial";
+        dc.selectObject(makeObject(Font{lf}));
+        const int32_t dx[] = {10, 10};
+        dc.extTextOut(100, -100, 0, nullptr, u"AB", dx);
+        return device.texts.at(0);
+    };
+    const auto run = draw();
+    EXPECT_NEAR(run.angle, 90, 1e-6);
+    EXPECT_NEAR(run.origins[1].y() - run.origins[0].y(), -10, 1e-6);  // upwards
+    EXPECT_NEAR(run.origins[1].x(), run.origins[0].x(), 1e-6);
+}
