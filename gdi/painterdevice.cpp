@@ -57,6 +57,15 @@ QPen qtPen(const DrawPen& pen, const QColor& colour)
     return qp;
 }
 
+QPainterPath onWholePixels(QPainterPath path)
+{
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        path.setElementPositionAt(i, std::round(e.x), std::round(e.y));
+    }
+    return path;
+}
+
 bool isStyled(const QPen& pen)
 {
     return pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen;
@@ -186,13 +195,17 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
     }
     painter_.setBrush(Qt::NoBrush);
     const QPen qp = qtPen(pen, pen.color);
+    // GDI draws in whole device pixels: a one-pixel line's points are rounded to them first,
+    // which decides on which side of an image edge or a fill's border the line falls.
+    const QPainterPath drawnPath = rasterEngine_ && isThin(pen) && base_.type() <= QTransform::TxTranslate
+        ? onWholePixels(path) : path;
     if (pen.opaqueBackground && isStyled(qp)) {
         if (const auto background = prepareRop2(pen.rop2, pen.background)) {
             QPen gaps = qp;
             gaps.setStyle(Qt::SolidLine);
             gaps.setColor(*background);
             painter_.setPen(gaps);
-            painter_.drawPath(path);
+            painter_.drawPath(drawnPath);
         }
     }
     const std::optional<QColor> colour = prepareRop2(pen.rop2, pen.color);
@@ -201,7 +214,7 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
     QPen drawn = qp;
     drawn.setColor(*colour);
     painter_.setPen(drawn);
-    painter_.drawPath(path);
+    painter_.drawPath(drawnPath);
 }
 
 // A geometric pen painting with a hatch or pattern: the outline of the stroke is filled with
