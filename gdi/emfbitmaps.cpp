@@ -4,7 +4,9 @@
 
 #include "dib.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace kv::gdi::emfread {
 
@@ -174,7 +176,7 @@ bool setDiBitsToDevice(ByteReader& r, Context& c)
 }
 
 // GRADIENTFILL's rectangle modes become stretched blits of a one-pixel-thick ramp between the
-// two corner colours. Triangle meshes are left out.
+// two corner colours.
 QImage gradientRamp(uint32_t from, uint32_t to, bool vertical)
 {
     constexpr int kSteps = 256;
@@ -187,21 +189,87 @@ QImage gradientRamp(uint32_t from, uint32_t to, bool vertical)
     return ramp;
 }
 
+using GradientVertex = std::pair<PointL, QRgb>;
+
+// A Gouraud-shaded triangle as an image of its bounding box, transparent outside the triangle,
+// blended over what is there. The image is at most kTriangleSide pixels a side: colours vary
+// smoothly, and the edges are as fine as the page shows them at ordinary sizes.
+constexpr int kTriangleSide = 512;
+
+std::optional<rec::Blt> gradientTriangle(const GradientVertex& a, const GradientVertex& b, const GradientVertex& c)
+{
+    const int64_t left = std::min({a.first.x, b.first.x, c.first.x}), right = std::max({a.first.x, b.first.x, c.first.x});
+    const int64_t top = std::min({a.first.y, b.first.y, c.first.y}), bottom = std::max({a.first.y, b.first.y, c.first.y});
+    const double area = double(b.first.x - a.first.x) * (c.first.y - a.first.y) - double(c.first.x - a.first.x) * (b.first.y - a.first.y);
+    if (right == left || bottom == top || area == 0 || right - left > INT32_MAX || bottom - top > INT32_MAX)
+        return std::nullopt;
+    const int width = int(std::min<int64_t>(right - left, kTriangleSide));
+    const int height = int(std::min<int64_t>(bottom - top, kTriangleSide));
+    QImage image(width, height, QImage::Format_ARGB32);
+    const double sx = double(right - left) / width, sy = double(bottom - top) / height;
+    for (int y = 0; y < height; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const double py = top + (y + 0.5) * sy;
+        for (int x = 0; x < width; ++x) {
+            const double px = left + (x + 0.5) * sx;
+            // Barycentric weights of the pixel centre.
+            const double wa = ((b.first.x - px) * (c.first.y - py) - (c.first.x - px) * (b.first.y - py)) / area;
+            const double wb = ((c.first.x - px) * (a.first.y - py) - (a.first.x - px) * (c.first.y - py)) / area;
+            const double wc = 1 - wa - wb;
+            if (wa < 0 || wb < 0 || wc < 0) {
+                line[x] = 0;
+                continue;
+            }
+            const auto mix = [&](int (*channel)(QRgb)) {
+                return std::clamp(int(channel(a.second) * wa + channel(b.second) * wb + channel(c.second) * wc + 0.5), 0, 255);
+            };
+            line[x] = qRgb(mix(qRed), mix(qGreen), mix(qBlue));
+        }
+    }
+    rec::Blt blt;
+    blt.kind = rec::BltKind::Alpha;
+    blt.blendFunction = 0x01FF0000;  // AC_SRC_OVER, constant alpha 255, AC_SRC_ALPHA
+    blt.xDest = int32_t(left);
+    blt.yDest = int32_t(top);
+    blt.cxDest = int32_t(right - left);
+    blt.cyDest = int32_t(bottom - top);
+    blt.cxSrc = width;
+    blt.cySrc = height;
+    auto bitmap = std::make_shared<Bitmap>();
+    bitmap->image = std::move(image);
+    blt.source = std::move(bitmap);
+    return blt;
+}
+
 bool gradientFill(ByteReader& r, Context& c)
 {
-    enum : uint32_t { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1 };
+    enum : uint32_t { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2 };
+    // Shaded triangles cost an image each: a record may ask for this many.
+    constexpr uint32_t kMaxTriangles = 4096;
     readRect(r);
     const uint32_t vertices = r.u32(), meshes = r.u32(), mode = r.u32();
     if (!r.ok() || !r.fits(vertices, 16))
         return false;
-    if (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)
-        return true;  // triangles: not drawn
-    std::vector<std::pair<PointL, QRgb>> v(vertices);
+    if (mode > GRADIENT_FILL_TRIANGLE)
+        return false;
+    std::vector<GradientVertex> v(vertices);
     for (auto& [p, colour] : v) {
         p = readPoint(r);
         const int red = r.u16() >> 8, green = r.u16() >> 8, blue = r.u16() >> 8;
         r.u16();  // alpha
         colour = qRgb(red, green, blue);
+    }
+    if (mode == GRADIENT_FILL_TRIANGLE) {
+        if (!r.fits(meshes, 12))
+            return false;
+        for (uint32_t i = 0; i < std::min(meshes, kMaxTriangles); ++i) {
+            const uint32_t a = r.u32(), b = r.u32(), t = r.u32();
+            if (a >= vertices || b >= vertices || t >= vertices)
+                continue;
+            if (std::optional<rec::Blt> blt = gradientTriangle(v[a], v[b], v[t]))
+                push(c, std::move(*blt));
+        }
+        return true;
     }
     if (!r.fits(meshes, 8))
         return false;

@@ -210,3 +210,36 @@ TEST(EmfCorpus, EveryFileRendersWithoutCrashing)
     }
     EXPECT_GT(rendered, 70);
 }
+
+TEST(EmfPlayer, GradientTrianglesAreShadedBetweenTheirCornerColours)
+{
+    // One triangle over the left half: red at the top left, green at the bottom left, blue at
+    // the top of the middle.
+    EmfBuilder b(200, 200);
+    b.begin(118);  // EMR_GRADIENTFILL
+    b.i32({0, 0, 100, 200});
+    b.u32(3).u32(1).u32(2);  // vertices, meshes, GRADIENT_FILL_TRIANGLE
+    const auto vertex = [&b](int32_t x, int32_t y, uint16_t red, uint16_t green, uint16_t blue) {
+        b.i32({x, y}).u16(red).u16(green).u16(blue).u16(0);
+    };
+    vertex(0, 0, 0xFF00, 0, 0);
+    vertex(0, 200, 0, 0xFF00, 0);
+    vertex(100, 0, 0, 0, 0xFF00);
+    b.u32(0).u32(1).u32(2);
+    b.end();
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->stats.skipped.empty());
+    const QImage image = renderPicture(*picture, 200);
+    const QColor nearRed = image.pixelColor(3, 3), nearGreen = image.pixelColor(3, 195), nearBlue = image.pixelColor(94, 3);
+    EXPECT_GT(nearRed.red(), 220);
+    EXPECT_LT(nearRed.green() + nearRed.blue(), 40);
+    EXPECT_GT(nearGreen.green(), 220);
+    EXPECT_GT(nearBlue.blue(), 200);
+    const QColor middle = image.pixelColor(30, 60);  // a third of each
+    EXPECT_GT(middle.red(), 40);
+    EXPECT_GT(middle.green(), 40);
+    EXPECT_GT(middle.blue(), 40);
+    EXPECT_EQ(image.pixelColor(150, 150), QColor(Qt::white));  // outside the triangle
+    EXPECT_EQ(image.pixelColor(90, 150), QColor(Qt::white));
+}
