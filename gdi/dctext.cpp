@@ -60,6 +60,27 @@ std::u16string charsForGlyphs(const ResolvedFont& font, std::u16string_view glyp
     return out;
 }
 
+// Text inside a path bracket draws nothing: its glyph outlines join the path, to be filled,
+// stroked or made the clip (outlined and cut-out lettering).
+void addGlyphOutlines(QPainterPath& path, const ResolvedFont& font, std::u16string_view text,
+                      const std::vector<QPointF>& origins, double angle)
+{
+    if (!font.raw.isValid())
+        return;
+    for (size_t i = 0; i < text.size() && i < origins.size(); ++i) {
+        const QChar c(font.drawnChar(text[i]));
+        quint32 glyph = 0;
+        int count = 1;
+        if (!font.raw.glyphIndexesForChars(&c, 1, &glyph, &count) || count != 1 || glyph == 0)
+            continue;
+        QTransform place;
+        place.translate(origins[i].x(), origins[i].y());
+        place.rotate(-angle);
+        place.scale(font.widthScale, 1);
+        path.addPath(place.map(font.raw.pathForGlyph(glyph)));
+    }
+}
+
 } // namespace
 
 // With no width of its own, a font on an unevenly scaled page is as much narrower or wider as
@@ -172,6 +193,15 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
             state_.currentPosition = refLogical - layout.logicalTotal;
         else
             state_.currentPosition = refLogical + layout.logicalTotal;
+    }
+
+    if (state_.pathOpen) {
+        std::vector<QPointF> origins;
+        origins.reserve(layout.origins.size());
+        for (const QPointF& o : layout.origins)
+            origins.push_back(start + o);
+        addGlyphOutlines(state_.path, *font, text, origins, std::atan2(-dir.y(), dir.x()) * 180 / kPi);
+        return;
     }
 
     std::optional<QPolygonF> rectQuad;

@@ -161,3 +161,26 @@ TEST(DcText, AMappingWithYUpMirrorsTheEscapementInTheCompatibleMode)
     EXPECT_NEAR(run.origins[1].y() - run.origins[0].y(), -10, 1e-6);  // upwards
     EXPECT_NEAR(run.origins[1].x(), run.origins[0].x(), 1e-6);
 }
+
+TEST(DcText, TextInAPathBracketBecomesItsOutlines)
+{
+    const auto draw = [](bool fill) {
+        Canvas c;
+        LogFont lf;
+        lf.height = -120;
+        lf.weight = 700;
+        lf.faceName = u"Arial";
+        c.dc().selectObject(makeObject(Font{lf}));
+        c.dc().selectStockObject(BLACK_BRUSH);
+        c.dc().selectStockObject(NULL_PEN);
+        c.dc().beginPath();
+        c.dc().extTextOut(20, 20, 0, nullptr, u"I", {});
+        c.dc().endPath();
+        if (fill)
+            c.dc().fillPath();
+        return c.darkCount(QRect(0, 0, 200, 200));
+    };
+    // The bracket alone draws nothing; filling it paints the letter's stem (about 17 x 86 pixels).
+    EXPECT_EQ(draw(false), 0);
+    EXPECT_GT(draw(true), 1000);
+}
