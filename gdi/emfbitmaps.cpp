@@ -114,13 +114,24 @@ bool plgBlt(ByteReader& r, Context& c)
     s.bkColor = r.u32();
     s.usage = r.u32();
     s.offBmi = r.u32(); s.cbBmi = r.u32(); s.offBits = r.u32(); s.cbBits = r.u32();
+    rec::Blt b;
+    b.xMask = r.i32();
+    b.yMask = r.i32();
+    const uint32_t maskUsage = r.u32(), maskOffBmi = r.u32(), maskCbBmi = r.u32(), maskOffBits = r.u32(),
+                   maskCbBits = r.u32();
     if (!r.ok() || cx == 0 || cy == 0)
         return false;
-    rec::Blt b;
     b.cxDest = cx;
     b.cyDest = cy;
+    b.srcBkColor = s.bkColor;
     placeSource(b, s, cx, cy);
     b.source = readBitmap(c, r, s.offBmi, s.cbBmi, s.offBits, s.cbBits, s.usage);
+    // With a mask, only the source pixels under its set bits are copied.
+    if (maskCbBmi > 0 && maskCbBits > 0) {
+        b.kind = rec::BltKind::Mask;
+        b.rop = 0xAACC0020;  // MAKEROP4(SRCCOPY, DSTCOPY)
+        b.mask = readBitmap(c, r, maskOffBmi, maskCbBmi, maskOffBits, maskCbBits, maskUsage, DibMonoAsIndexed);
+    }
     XForm m;
     m.eM11 = double(p1.x - p0.x) / cx; m.eM12 = double(p1.y - p0.y) / cx;
     m.eM21 = double(p2.x - p0.x) / cy; m.eM22 = double(p2.y - p0.y) / cy;

@@ -243,3 +243,32 @@ TEST(EmfPlayer, GradientTrianglesAreShadedBetweenTheirCornerColours)
     EXPECT_EQ(image.pixelColor(150, 150), QColor(Qt::white));  // outside the triangle
     EXPECT_EQ(image.pixelColor(90, 150), QColor(Qt::white));
 }
+
+TEST(EmfPlayer, ParallelogramBlitCopiesOnlyWhereItsMaskIsSet)
+{
+    EmfBuilder b(100, 100);
+    const auto dib = twoByTwoDib();
+    // A 2 x 2 one-bit mask, bottom-up: the left column set in both rows.
+    std::vector<uint8_t> mask(40 + 8 + 8, 0);
+    mask[0] = 40, mask[4] = 2, mask[8] = 2, mask[12] = 1, mask[14] = 1;
+    mask[44] = mask[45] = mask[46] = 0xFF;  // colour 1: white
+    mask[48] = mask[52] = 0x80;
+    b.begin(79);  // EMR_PLGBLT
+    b.i32({0, 0, 99, 99});                   // bounds
+    b.i32({0, 0, 100, 0, 0, 100});           // the parallelogram: top left, top right, bottom left
+    b.i32({0, 0, 2, 2});                     // xSrc, ySrc, cxSrc, cySrc
+    b.f32(1).f32(0).f32(0).f32(1).f32(0).f32(0);
+    b.i32({0xFFFFFF, 0});                    // background colour, usage
+    b.i32({140, 40, 180, 16});               // source header and bits
+    b.i32({0, 0, 0});                        // xMask, yMask, usage
+    b.i32({196, 48, 244, 8});                // mask header and bits
+    b.bytes(dib).bytes(mask);
+    b.end();
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(picture->stats.skipped.empty());
+    const QImage image = renderPicture(*picture, 100);
+    EXPECT_EQ(image.pixel(25, 25) & 0xFFFFFF, 0xFF0000u);  // red, under the mask
+    EXPECT_EQ(image.pixel(25, 75) & 0xFFFFFF, 0x0000FFu);  // blue, under the mask
+    EXPECT_EQ(image.pixel(75, 25) & 0xFFFFFF, 0xFFFFFFu);  // green left out: the page shows
+}
