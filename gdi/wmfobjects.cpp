@@ -204,14 +204,16 @@ bool WmfParser::dibCreatePatternBrush(ByteReader& p)
     const uint16_t style = p.u16();
     const uint16_t usage = p.u16();
     Brush brush;
-    if (style == BS_PATTERN) {
-        const std::optional<wmf::Bitmap16Header> header = wmf::readBitmap16Header(p);
-        brush.pattern = header ? wmf::readBitmap16Bits(p, *header) : nullptr;
+    // The pattern is a DIB whatever the style says; some writers put a Bitmap16 behind
+    // BS_PATTERN, which a DIB header size cannot be mistaken for.
+    ByteReader asBitmap16 = p;
+    brush.pattern = readDib(p, usage);
+    brush.style = BS_DIBPATTERNPT;
+    if (!brush.pattern && style == BS_PATTERN) {
+        const std::optional<wmf::Bitmap16Header> header = wmf::readBitmap16Header(asBitmap16);
+        brush.pattern = header ? wmf::readBitmap16Bits(asBitmap16, *header) : nullptr;
         brush.style = BS_PATTERN;
         brush.monochromePattern = header && header->bitsPixel == 1;
-    } else {
-        brush.pattern = readDib(p, usage);
-        brush.style = BS_DIBPATTERNPT;
     }
     if (!brush.pattern)
         return createPlaceholder(p);

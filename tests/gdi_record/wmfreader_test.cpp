@@ -418,3 +418,26 @@ TEST(WmfReader, EveryCorpusFileReads)
         EXPECT_FALSE(image.isNull());
     }
 }
+
+TEST(WmfReader, PatternBrushesCarryADibWhateverTheirStyleSays)
+{
+    // An 8 x 8 one-bit DIB with a black and white palette: a checkerboard.
+    std::vector<uint8_t> dib(40 + 8 + 8 * 4, 0);
+    dib[0] = 40, dib[4] = 8, dib[8] = 8, dib[12] = 1, dib[14] = 1;
+    dib[44] = dib[45] = dib[46] = 0xFF;
+    for (int row = 0; row < 8; ++row)
+        dib[48 + row * 4] = row % 2 ? 0xAA : 0x55;
+    for (const uint16_t style : {uint16_t(3), uint16_t(6)}) {  // BS_PATTERN, BS_DIBPATTERNPT
+        std::vector<uint8_t> params{uint8_t(style), 0, 0, 0};  // style, DIB_RGB_COLORS
+        params.insert(params.end(), dib.begin(), dib.end());
+        const PicturePtr picture = readWmf(WmfBuilder().raw(META_DIBCREATEPATTERNBRUSH, params).finish(), kScreen);
+        ASSERT_TRUE(picture);
+        const auto created = recordsOf<rec::CreateObject>(*picture);
+        ASSERT_EQ(created.size(), 1u);
+        const Brush* brush = std::get_if<Brush>(created[0].object.get());
+        ASSERT_TRUE(brush) << style;
+        ASSERT_TRUE(brush->pattern) << style;
+        EXPECT_EQ(brush->pattern->image.size(), QSize(8, 8));
+        EXPECT_NE(brush->pattern->image.pixel(0, 0), brush->pattern->image.pixel(1, 0));
+    }
+}
