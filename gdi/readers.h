@@ -18,8 +18,10 @@ PicturePtr readEmf(std::span<const uint8_t> bytes);
 // it is the default). Null when the bytes are not a WMF.
 PicturePtr readWmf(std::span<const uint8_t> bytes, const DeviceCaps& referenceCaps);
 
-// The name of an EMF record type ("EXTTEXTOUTW"), or "UNKNOWN" (for statistics).
+// The name of an EMF record type ("EXTTEXTOUTW") or of a WMF function ("TEXTOUT"), or
+// "UNKNOWN" (for statistics).
 const char* emfRecordName(uint32_t type);
+const char* wmfRecordName(uint16_t function);
 
 // Reads a file and dispatches on its signature; null when missing or not a metafile.
 PicturePtr readMetafileFile(const QString& path, const DeviceCaps& wmfReferenceCaps);

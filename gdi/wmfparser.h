@@ -23,9 +23,12 @@ public:
     // Object slots the file used (for the header's handle count).
     size_t slotCount() const { return slots_.size(); }
 
+    // The name of a record function ("TEXTOUT"), or "UNKNOWN".
+    static const char* recordName(uint16_t function);
+
 private:
     using Handler = bool (WmfParser::*)(ByteReader&);
-    struct Entry { uint8_t function; uint16_t minBytes; Handler handler; };
+    struct Entry { uint8_t function; uint16_t minBytes; Handler handler; const char* name; };
     static const Entry* findEntry(uint8_t function);
     static std::span<const Entry> entries();
 

@@ -33,11 +33,15 @@ kv::gdi::DeviceCaps screenCaps()
     return c;
 }
 
-void printCounts(const char* label, const std::vector<std::pair<uint32_t, uint32_t>>& counts)
+void printCounts(const char* label, const std::vector<std::pair<uint32_t, uint32_t>>& counts, bool wmf)
 {
     std::printf("  %s:", label);
-    for (const auto& [type, n] : counts)
-        std::printf(" %s(%u)=%u", kv::gdi::emfRecordName(type), type, n);
+    for (const auto& [type, n] : counts) {
+        if (wmf)
+            std::printf(" %s(0x%04X)=%u", kv::gdi::wmfRecordName(uint16_t(type)), type, n);
+        else
+            std::printf(" %s(%u)=%u", kv::gdi::emfRecordName(type), type, n);
+    }
     std::printf("\n");
 }
 
@@ -47,8 +51,8 @@ void printStats(const QString& input, const Picture& picture)
     std::printf("%s: %zu records%s%s%s\n", qPrintable(input), picture.records.size(),
                 s.truncated ? ", truncated" : "", s.firstError.empty() ? "" : ", first fault: ",
                 s.firstError.c_str());
-    printCounts("played", s.played);
-    printCounts("skipped", s.skipped);
+    printCounts("played", s.played, picture.fromWmf);
+    printCounts("skipped", s.skipped, picture.fromWmf);
 }
 
 // A Windows metafile is converted onto a surface of its own picture size (as a picture
