@@ -17,8 +17,8 @@ struct Bitmap16Header {
 
 std::optional<Bitmap16Header> readBitmap16Header(ByteReader& p);
 
-// The bits that follow (1, 24 and 32 bits per pixel, one plane); null when they are missing
-// or of a kind that has no meaning without the writer's display.
+// The bits that follow (1, 16, 24 and 32 bits per pixel, one plane); null when they are
+// missing or of a kind that has no meaning without the writer's display (palette indexes).
 BitmapPtr readBitmap16Bits(ByteReader& p, const Bitmap16Header& header);
 
 } // namespace kv::gdi::wmf

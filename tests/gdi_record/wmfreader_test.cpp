@@ -441,3 +441,35 @@ TEST(WmfReader, PatternBrushesCarryADibWhateverTheirStyleSays)
         EXPECT_NE(brush->pattern->image.pixel(0, 0), brush->pattern->image.pixel(1, 0));
     }
 }
+
+TEST(WmfReader, DeviceBitmapsOfOldBlitsDecodeTheirPixels)
+{
+    const auto bitBlt = [](int16_t width, int16_t height, int16_t widthBytes, uint8_t bitsPixel,
+                           const std::vector<uint8_t>& bits) {
+        std::vector<uint8_t> p;
+        const auto put16 = [&p](int v) { p.push_back(uint8_t(v)); p.push_back(uint8_t(v >> 8)); };
+        put16(0x0020), put16(0x00CC);                      // SRCCOPY
+        put16(0), put16(0), put16(height), put16(width);    // ySrc, xSrc, height, width
+        put16(0), put16(0);                                 // yDest, xDest
+        put16(0), put16(width), put16(height), put16(widthBytes);
+        p.push_back(1), p.push_back(bitsPixel);
+        p.insert(p.end(), bits.begin(), bits.end());
+        const PicturePtr picture = readWmf(WmfBuilder().raw(META_BITBLT, p).finish(), kScreen);
+        const auto blts = picture ? recordsOf<rec::Blt>(*picture) : std::vector<rec::Blt>{};
+        return blts.size() == 1 && blts[0].source ? blts[0].source->image : QImage();
+    };
+    // 16 bits, 5-5-5: red, then blue.
+    const QImage fiveFiveFive = bitBlt(2, 1, 4, 16, {0x00, 0x7C, 0x1F, 0x00});
+    ASSERT_EQ(fiveFiveFive.size(), QSize(2, 1));
+    EXPECT_EQ(fiveFiveFive.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(fiveFiveFive.pixel(1, 0) & 0xFFFFFF, 0x0000FFu);
+    // 24 bits stated 8 bytes a row but stored word-aligned (6 bytes): the rows are still found.
+    const QImage packed = bitBlt(2, 2, 8, 24, {0, 0, 255, 0, 255, 0, /**/ 255, 0, 0, 255, 255, 255});
+    ASSERT_EQ(packed.size(), QSize(2, 2));
+    EXPECT_EQ(packed.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(packed.pixel(1, 0) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(packed.pixel(0, 1) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(packed.pixel(1, 1) & 0xFFFFFF, 0xFFFFFFu);
+    // Palette indexes mean nothing without the writer's display.
+    EXPECT_TRUE(bitBlt(2, 1, 2, 8, {1, 2}).isNull());
+}
