@@ -255,8 +255,9 @@ std::optional<rec::Blt> gradientTriangle(const GradientVertex& a, const Gradient
 bool gradientFill(ByteReader& r, Context& c)
 {
     enum : uint32_t { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2 };
-    // Shaded triangles cost an image each, kept with the page: a record gets this many pixels.
-    constexpr int64_t kTrianglePixelBudget = 4 << 20;
+    // Shaded triangles cost an image each, kept with the page: a record gets this many pixels,
+    // and they count against the page's allowance for decoded pixels.
+    constexpr uint64_t kTrianglePixelBudget = 4 << 20;
     readRect(r);
     const uint32_t vertices = r.u32(), meshes = r.u32(), mode = r.u32();
     if (!r.ok() || !r.fits(vertices, 16))
@@ -273,15 +274,20 @@ bool gradientFill(ByteReader& r, Context& c)
     if (mode == GRADIENT_FILL_TRIANGLE) {
         if (!r.fits(meshes, 12))
             return false;
-        int64_t pixels = 0;
+        uint64_t pixels = 0;
         for (uint32_t i = 0; i < meshes && pixels < kTrianglePixelBudget; ++i) {
             const uint32_t a = r.u32(), b = r.u32(), t = r.u32();
             if (a >= vertices || b >= vertices || t >= vertices)
                 continue;
-            if (std::optional<rec::Blt> blt = gradientTriangle(v[a], v[b], v[t])) {
-                pixels += int64_t(blt->cxSrc) * blt->cySrc;
-                push(c, std::move(*blt));
-            }
+            std::optional<rec::Blt> blt = gradientTriangle(v[a], v[b], v[t]);
+            if (!blt)
+                continue;
+            const uint64_t cost = uint64_t(blt->cxSrc) * uint64_t(blt->cySrc);
+            if (cost > c.pixelsLeft)
+                break;
+            c.pixelsLeft -= cost;
+            pixels += cost;
+            push(c, std::move(*blt));
         }
         return true;
     }
