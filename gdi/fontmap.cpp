@@ -74,8 +74,8 @@ constexpr std::array kFaceRules = {
     FaceRule{u"small fonts", "Liberation Sans", FaceKind::Text, "Small Fonts"},
     FaceRule{u"symbol", "Standard Symbols PS", FaceKind::AdobeSymbol},
     FaceRule{u"wingdings", "DejaVu Sans", FaceKind::Wingdings},
-    // No stand-in has these faces' symbols; like Windows without them, fall back to the
-    // symbol face that is there.
+    // No stand-in has these faces' symbols: an installed symbol face draws symbols at least,
+    // where the letters of a text face would suggest words that are not there.
     FaceRule{u"wingdings 2", "DejaVu Sans", FaceKind::Dingbats, "Marlett"},
     FaceRule{u"wingdings 3", "DejaVu Sans", FaceKind::Dingbats, "Marlett"},
     FaceRule{u"webdings", "DejaVu Sans", FaceKind::Dingbats},
