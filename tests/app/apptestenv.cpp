@@ -74,18 +74,16 @@ SeenPreview runPreviewAndClose(const std::function<void()>& start, const QString
 
 void AppRoadTest::SetUp()
 {
-    ASSERT_TRUE(windir.isValid() && spool.isValid() && pdf.isValid() && cwd.isValid());
-    ASSERT_TRUE(QFileInfo(programBuildDir() + QLatin1Char('/') + kv::kResourceFileName).isFile())
-        << "resource library not built beside the program";
-    oldCwd = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(cwd.path()));
+    IsolatedProgramTest::SetUp();
+    if (HasFatalFailure())
+        return;
     kv::setToneHandler([this](int, int) { ++tones; });
 }
 
 void AppRoadTest::TearDown()
 {
     kv::setToneHandler({});
-    QDir::setCurrent(oldCwd);
+    IsolatedProgramTest::TearDown();
 }
 
 QStringList AppRoadTest::writePages(int count)

@@ -39,7 +39,7 @@ struct SeenPreview {
 SeenPreview runPreviewAndClose(const std::function<void()>& start, const QString& spoolDir,
                                const std::function<void(QWidget&)>& inspect = {});
 
-class AppRoadTest : public ::testing::Test {
+class AppRoadTest : public IsolatedProgramTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -53,13 +53,6 @@ protected:
                       const QString& document = QStringLiteral("Quarterly Report"));
     std::vector<std::string> stopTexts() const;
 
-    QTemporaryDir windir, spool, pdf, cwd;
-    QString oldCwd;
-    EnvOverride envWindir{"WINDIR", windir.path().toLocal8Bit()};
-    EnvOverride envTemp{"TEMP", spool.path().toLocal8Bit()};
-    EnvOverride envPdf{"KV_PDF_DIR", pdf.path().toLocal8Bit()};
-    EnvOverride envResources{"KV_RESOURCE_DIR", programBuildDir().toLocal8Bit()};
-    MessageRecorder messages;
     int tones = 0;
 };
 

@@ -44,11 +44,9 @@ void writeText(const QString& path, const QStringList& lines)
 
 void PreviewTest::SetUp()
 {
-    ASSERT_TRUE(windir.isValid() && spool.isValid() && pdf.isValid() && cwd.isValid());
-    ASSERT_TRUE(QFileInfo(programBuildDir() + QLatin1Char('/') + kv::kResourceFileName).isFile())
-        << "resource library not built beside the program";
-    oldCwd = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(cwd.path()));
+    IsolatedProgramTest::SetUp();
+    if (HasFatalFailure())
+        return;
     kv::setToneHandler([this](int hertz, int ms) { tones.emplace_back(hertz, ms); });
 }
 
@@ -61,7 +59,7 @@ void PreviewTest::TearDown()
     device.reset();
     QCoreApplication::processEvents();
     kv::setToneHandler({});
-    QDir::setCurrent(oldCwd);
+    IsolatedProgramTest::TearDown();
 }
 
 void PreviewTest::open(int pages, const IniLines& ini)

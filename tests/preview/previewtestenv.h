@@ -25,7 +25,7 @@ namespace kvtest {
 // Settings file lines ("[Section]" and "Key=Value"), Maximize=0 added first.
 using IniLines = QStringList;
 
-class PreviewTest : public ::testing::Test {
+class PreviewTest : public IsolatedProgramTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -55,13 +55,6 @@ protected:
     std::unique_ptr<kv::TPrinter> device;
     std::unique_ptr<kv::KORVELLE> preview;
 
-    QTemporaryDir windir, spool, pdf, cwd;
-    QString oldCwd;
-    EnvOverride envWindir{"WINDIR", windir.path().toLocal8Bit()};
-    EnvOverride envTemp{"TEMP", spool.path().toLocal8Bit()};
-    EnvOverride envPdf{"KV_PDF_DIR", pdf.path().toLocal8Bit()};
-    EnvOverride envResources{"KV_RESOURCE_DIR", programBuildDir().toLocal8Bit()};
-    MessageRecorder messages;
 };
 
 } // namespace kvtest

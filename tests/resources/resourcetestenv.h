@@ -6,7 +6,9 @@
 #include "preview/resourcelib.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -69,6 +71,30 @@ protected:
 
 private:
     QString m_saved;
+};
+
+// A program run of its own for every test: private Windows, spool, PDF and current directories,
+// the built resource library, and recorded message boxes. Derived fixtures call SetUp and
+// TearDown first and last.
+class IsolatedProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(windir.isValid() && spool.isValid() && pdf.isValid() && cwd.isValid());
+        ASSERT_TRUE(QFileInfo(programBuildDir() + QLatin1Char('/') + kv::kResourceFileName).isFile())
+            << "resource library not built beside the program";
+        oldCwd = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(cwd.path()));
+    }
+    void TearDown() override { QDir::setCurrent(oldCwd); }
+
+    QTemporaryDir windir, spool, pdf, cwd;
+    QString oldCwd;
+    EnvOverride envWindir{"WINDIR", windir.path().toLocal8Bit()};
+    EnvOverride envTemp{"TEMP", spool.path().toLocal8Bit()};
+    EnvOverride envPdf{"KV_PDF_DIR", pdf.path().toLocal8Bit()};
+    EnvOverride envResources{"KV_RESOURCE_DIR", programBuildDir().toLocal8Bit()};
+    MessageRecorder messages;
 };
 
 } // namespace kvtest
