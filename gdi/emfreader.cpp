@@ -4,6 +4,7 @@
 #include "readers.h"
 
 #include "emfparse.h"
+#include "wmfpicture.h"
 
 #include <QFile>
 #include <algorithm>
@@ -187,7 +188,7 @@ PicturePtr readEmf(std::span<const uint8_t> bytes)
     return picture;
 }
 
-PicturePtr readMetafileFile(const QString& path, const DeviceCaps& wmfReferenceCaps)
+PicturePtr readMetafileFile(const QString& path, const DeviceCaps& wmfReferenceCaps, WmfSurface wmfSurface)
 {
     constexpr qint64 kMaxFileSize = qint64(1) << 30;
     QFile file(path);
@@ -201,6 +202,9 @@ PicturePtr readMetafileFile(const QString& path, const DeviceCaps& wmfReferenceC
     const uint32_t signature = probe.u32();
     if (probe.ok() && first == 1 && signature == 0x464D4520)
         return readEmf(bytes);
+    if (wmfSurface == WmfSurface::PictureSize)
+        if (PicturePtr sized = readWmfAtPictureSize(bytes))
+            return sized;
     return readWmf(bytes, wmfReferenceCaps);
 }
 

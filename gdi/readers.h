@@ -24,6 +24,10 @@ const char* emfRecordName(uint32_t type);
 const char* wmfRecordName(uint16_t function);
 
 // Reads a file and dispatches on its signature; null when missing or not a metafile.
-PicturePtr readMetafileFile(const QString& path, const DeviceCaps& wmfReferenceCaps);
+// A Windows metafile goes onto the reference surface, or, with WmfSurface::PictureSize, onto
+// a surface of its own picture size when it states one (see wmfpicture.h).
+enum class WmfSurface : uint8_t { Reference, PictureSize };
+PicturePtr readMetafileFile(const QString& path, const DeviceCaps& wmfReferenceCaps,
+                            WmfSurface wmfSurface = WmfSurface::Reference);
 
 } // namespace kv::gdi

@@ -6,10 +6,8 @@
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"
-#include "gdi/wmfpicture.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageSize>
@@ -53,20 +51,6 @@ void printStats(const QString& input, const Picture& picture)
                 s.firstError.c_str());
     printCounts("played", s.played, picture.fromWmf);
     printCounts("skipped", s.skipped, picture.fromWmf);
-}
-
-// A Windows metafile is converted onto a surface of its own picture size (as a picture
-// description would ask), not onto the whole screen: the image then has the picture's shape.
-kv::gdi::PicturePtr readInput(const QString& input)
-{
-    QFile file(input);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-        if (kv::gdi::PicturePtr sized = kv::gdi::readWmfAtPictureSize(data))
-            return sized;
-    }
-    return kv::gdi::readMetafileFile(input, screenCaps());
 }
 
 QString writePdf(const Picture& picture, const QString& output)
@@ -115,7 +99,9 @@ QString convertFile(const QString& input, const QString& output, const Options& 
 {
     if (!QFileInfo(input).isFile())
         return QStringLiteral("%1: no such file").arg(input);
-    const kv::gdi::PicturePtr picture = readInput(input);
+    // A Windows metafile goes onto a surface of its own picture size (as a picture description
+    // would ask), not onto the whole screen: the image then has the picture's shape.
+    const kv::gdi::PicturePtr picture = kv::gdi::readMetafileFile(input, screenCaps(), kv::gdi::WmfSurface::PictureSize);
     if (!picture)
         return QStringLiteral("%1: not an EMF or WMF file").arg(input);
     if (options.stats)
