@@ -8,12 +8,9 @@
 namespace kv::gdi {
 
 namespace {
-
 constexpr size_t kMaxObjects = 65536;
+} // namespace
 
-// Reference-device pixels per millimetre, from the whole millimetres of szlMillimeters as
-// GDI's playback reads them (the finer micrometre size only when those are missing); a header
-// without a size is taken as 96 dpi.
 QPointF pixelsPerMm(const EmfHeader& h)
 {
     const auto perMm = [](int32_t pixels, int32_t mm, int32_t um) {
@@ -25,6 +22,8 @@ QPointF pixelsPerMm(const EmfHeader& h)
     };
     return {perMm(h.device.cx, h.millimeters.cx, h.micrometers.cx), perMm(h.device.cy, h.millimeters.cy, h.micrometers.cy)};
 }
+
+namespace {
 
 // The frame in 0.01 mm. An empty or inverted frame (writers that never set it) is replaced
 // by the bounds, measured on the reference device.

@@ -14,6 +14,11 @@ struct PlayOptions {
     size_t maxRecords = 5'000'000;   // work cap for hostile files
 };
 
+// Reference-device pixels per millimetre, from the whole millimetres of szlMillimeters as
+// GDI's playback reads them (the finer micrometre size only when those are missing); a header
+// without a size is taken as 96 dpi.
+QPointF pixelsPerMm(const EmfHeader& header);
+
 // The frame a picture is played by, in 0.01 mm: rclFrame, or for an empty or inverted
 // frame the bounds measured on the reference device.
 QRectF pictureFrame(const EmfHeader& header);
