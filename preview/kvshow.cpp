@@ -179,6 +179,11 @@ void KORVELLE::makePageViews()
     settings.nVertRes = page.vertRes;
     settings.nXOffset = page.xOffset;
     settings.nYOffset = page.yOffset;
+    settings.nPhysWidth = page.physWidth;
+    settings.nPhysHeight = page.physHeight;
+    settings.nLogPixelX = page.dpiX;
+    settings.nLogPixelY = page.dpiY;
+    settings.nBackClr = nBackClr;
     for (int i = 0; i < 8; ++i) {
         const QString file = i == 0 && !aFiles.isEmpty() ? aFiles.first() : QString();
         auto* view = new KVMETAFILE(0, 0, 0, 0, file, oWnd->client(), settings);

@@ -81,6 +81,10 @@ inline kv::PageViewSettings printerSettings()
     s.nVertRes = kPageHeight;
     s.nXOffset = kOffset;
     s.nYOffset = kOffset;
+    s.nPhysWidth = kPageWidth + 2 * kOffset;
+    s.nPhysHeight = kPageHeight + 2 * kOffset;
+    s.nLogPixelX = s.nLogPixelY = 600;
+    s.nBackClr = kMagenta;
     return s;
 }
 
@@ -101,6 +105,22 @@ inline std::optional<QRect> colourBox(const QImage& image, kv::gdi::ColorRef col
 inline bool hasColour(const QImage& image, int x, int y, kv::gdi::ColorRef color)
 {
     return (image.pixel(x, y) & 0xFFFFFF) == (kv::gdi::toQRgb(color) & 0xFFFFFF);
+}
+
+// Bounding box of the pixels darker than `grey` (0 to 255) inside `within` (the whole image when
+// empty), or nothing when there are none.
+inline std::optional<QRect> darkBox(const QImage& image, int grey = 128, QRect within = {})
+{
+    if (within.isEmpty())
+        within = image.rect();
+    QRect box;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (qGray(image.pixel(x, y)) < grey)
+                box |= QRect(x, y, 1, 1);
+    if (box.isNull())
+        return std::nullopt;
+    return box;
 }
 
 // Records message boxes for the life of the object.
