@@ -22,6 +22,12 @@ PreviewHandler& previewSlot()
     return handler;
 }
 
+// ": " and the system's words for why a job failed, or nothing when it gave none.
+QString reasonOf(const PrintJobOutcome& outcome)
+{
+    return outcome.problem.isEmpty() ? QString() : QStringLiteral(": ") + outcome.problem;
+}
+
 QString modelText(const PrinterState& state)
 {
     return state.deviceName + QLatin1Char(',') + state.driver + QLatin1Char(',') + state.port;
@@ -195,7 +201,8 @@ void TPrinter::startJob()
     }
     jobRefused_ = true;
     printerAlert(composeMessage({{QStringLiteral("The print job ")}, {cDocument, false},
-                                 {QStringLiteral(" could not be started on the printer ")}, {GetModel(), false}}));
+                                 {QStringLiteral(" could not be started on the printer ")}, {GetModel(), false},
+                                 {reasonOf(context_->device().lastOutcome()), false}}));
 }
 
 void TPrinter::finishJob()
@@ -204,7 +211,8 @@ void TPrinter::finishJob()
     lStarted = false;
     if (!context_->device().endDoc())
         printerAlert(composeMessage({{QStringLiteral("The print job ")}, {cDocument, false},
-                                     {QStringLiteral(" could not be finished on the printer ")}, {GetModel(), false}}));
+                                     {QStringLiteral(" could not be finished on the printer ")}, {GetModel(), false},
+                                     {reasonOf(context_->device().lastOutcome()), false}}));
 }
 
 bool TPrinter::closeRecording()

@@ -1,5 +1,6 @@
 #include "printtestenv.h"
 
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -37,6 +38,28 @@ void PrintTest::TearDown()
 void PrintTest::usePrinters(const QStringList& names)
 {
     kv::setPrinterListProvider([names] { return kv::PrinterList{names, kv::kPdfFilePrinter}; });
+}
+
+QString runTool(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000)) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+namespace {
+bool schedulerRunning()
+{
+    return runTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains(QStringLiteral("scheduler is running"));
+}
+} // namespace
+
+bool ensureCups()
+{
+    if (!schedulerRunning() || !QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF")))
+        runTool(QStringLiteral(KV_SOURCE_DIR "/scripts/setup"), {QStringLiteral("--cups")});
+    return schedulerRunning() && QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF"));
 }
 
 namespace {

@@ -35,6 +35,12 @@ private:
     QByteArray savedPdfDir_;
 };
 
+// A tool's standard output, empty when it did not finish within a minute.
+QString runTool(const QString& program, const QStringList& args);
+// A CUPS scheduler with the "PDF" queue, started with the project's set-up script when
+// needed; false where none runs and none can be started.
+bool ensureCups();
+
 // Pages of a PDF file as pdfinfo reports them; -1 when it cannot be read.
 int pdfPageCount(const QString& file);
 // Page size in points as pdfinfo reports it for one page; empty when unreadable.
