@@ -71,8 +71,10 @@ public:
     // Commands.
     void PrintPage(bool lExit = false);
     // Prints a choice of pages (1 all, 2 the current one, 3 nFrom to nTo), nCopies times,
-    // each copy its own job; closes oDlg (when given) at the end.
-    void PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies);
+    // each copy its own job; closes oDlg (when given) at the end. Says in the message bar
+    // where the jobs went, in a stop box why one failed. False when a job failed, the user
+    // cancelled or there is no printer.
+    bool PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies);
     void PrViewSave();
     void Email();
     gdi::ColorRef GetColor(const QString& cText, gdi::ColorRef nDefault = 0) const;
@@ -153,6 +155,7 @@ private:
     void makeBarSideControls();
     void applyScrollRanges();
     void refreshPageLabel();
+    std::vector<int> pagesToPrint(int nChoice, int nFrom, int nTo) const;
 };
 
 // Module-wide values shared by all previews of the process.

@@ -8,6 +8,7 @@
 #include "print/printerstate.h"
 #include "print/procedural.h"
 #include "print/tprinter.h"
+#include "testenv.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -41,9 +42,5 @@ QString runTool(const QString& program, const QStringList& args);
 // needed; false where none runs and none can be started.
 bool ensureCups();
 
-// Pages of a PDF file as pdfinfo reports them; -1 when it cannot be read.
-int pdfPageCount(const QString& file);
-// Page size in points as pdfinfo reports it for one page; empty when unreadable.
-QSizeF pdfPageSizePoints(const QString& file, int page = 1);
 
 } // namespace kvtest
