@@ -155,6 +155,7 @@ private:
     void makeBarSideControls();
     void applyScrollRanges();
     void refreshPageLabel();
+    void showFactorInList(int index);
     std::vector<int> pagesToPrint(int nChoice, int nFrom, int nTo) const;
 };
 
