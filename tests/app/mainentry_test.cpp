@@ -2,6 +2,7 @@
 
 #include "app/mainentry.h"
 #include "platform/inifile.h"
+#include "print/printerdialogs.h"
 #include "print/procedural.h"
 
 #include <QWidget>
@@ -134,6 +135,31 @@ TEST_F(MainEntryTest, RunningTwiceForOneHandoffStopsTheSecondStart)
     const SeenPreview second = runPreviewAndClose([] { kv::MAIN(); }, spool.path());
     EXPECT_FALSE(second.shown);
     EXPECT_EQ(stopTexts(), std::vector<std::string>{"Wrong program start."});
+}
+
+TEST_F(MainEntryTest, APrinterNameThatMatchesNothingAsksAndACancelLeavesNoPrinter)
+{
+    QStringList reasons;
+    kv::setPrinterChooser([&](const QString& why) {
+        reasons << why;
+        return std::optional<kv::PrinterChoice>();
+    });
+    writePages(1);
+    writeHandoffKeys(handoffPath(), {{QStringLiteral("Path"), spool.path()},
+                                     {QStringLiteral("Document"), QStringLiteral("Nowhere")},
+                                     {QStringLiteral("Printer"), QStringLiteral("NoSuchPrinter")}});
+    kv::HDC seenDc = 1;
+    const SeenPreview seen = runPreviewAndClose([] { kv::MAIN(); }, spool.path(), [&](QWidget&) {
+        if (const auto device = kv::currentPrinter())
+            seenDc = device->hDC;
+    });
+    kv::setPrinterChooser({});
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(tones, 1);
+    EXPECT_EQ(reasons, QStringList{QStringLiteral("The printer \"NoSuchPrinter\" was not found: choose a printer")});
+    // The orientation was set after the choice; still no printer takes the report.
+    EXPECT_EQ(seenDc, 0u);
+    EXPECT_TRUE(entryNames(pdf.path()).isEmpty());
 }
 
 TEST_F(MainEntryTest, PagesNamedInUpperCaseAreGatheredToo)

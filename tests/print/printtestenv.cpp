@@ -14,8 +14,9 @@ void PrintTest::SetUp()
     kv::resetSharedPrinterState();
     kv::setMessageHandler([this](const kv::Message& m) { messages.push_back(m); });
     kv::setToneHandler([this](int hertz, int) { tones.push_back(hertz); });
-    kv::setPrinterChooser([this] {
+    kv::setPrinterChooser([this](const QString& why) {
         ++chooserCalls;
+        chooserReason = why;
         return chooserAnswer;
     });
 }

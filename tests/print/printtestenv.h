@@ -29,6 +29,7 @@ protected:
     std::vector<kv::Message> messages;
     std::vector<int> tones;  // hertz of each tone
     int chooserCalls = 0;
+    QString chooserReason;  // what the last choice was asked with
     std::optional<kv::PrinterChoice> chooserAnswer;  // what the print dialog answers
 
 private:
