@@ -4,6 +4,7 @@
 #include "app/pagegathering.h"
 #include "app/rpreview.h"
 #include "lang/kvgl.h"
+#include "platform/dirs.h"
 #include "platform/inivalues.h"
 #include "platform/notify.h"
 #include "print/procedural.h"
@@ -37,13 +38,27 @@ std::optional<QStringList> pagesToShow(const QString& spoolDirectory)
     return pages;
 }
 
+// A hand-off file written into a directory that others can write is never read: the report
+// application and the user are told which directory was passed over and where the file was
+// looked for instead. Nothing when no directory was passed over.
+QString whyNotFound(const QString& lookedFor)
+{
+    QString why;
+    for (const OpenDirectory& open : passedOverOpenDirectories())
+        why += QLatin1Char('\n')
+            + KV_GL(QStringLiteral("The directory %1 named by $%2 was ignored because other users can write to it; "
+                                   "the hand-off file was looked for as %3."))
+                  .arg(open.path, open.variable, lookedFor);
+    return why;
+}
+
 } // namespace
 
 void MAIN()
 {
     const HandoffFile handoffFile;
     if (!handoffFile.exists()) {
-        stopBox("Wrong program start.");
+        stop(QStringLiteral("Wrong program start.") + whyNotFound(handoffFile.filePath()));
         return;
     }
     const Handoff handoff = handoffFile.read();

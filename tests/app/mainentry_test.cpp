@@ -21,6 +21,23 @@ TEST_F(MainEntryTest, WithoutHandoffFileItStopsWithWrongProgramStart)
     EXPECT_EQ(entryNames(spool.path()), (QStringList{"tmp0001.emf", "tmp0002.emf"}));
 }
 
+TEST_F(MainEntryTest, AWindowsDirectoryOthersCanWriteIsNamedOnASecondLine)
+{
+    // A hand-off file planted in a folder everybody can write is never read.
+    QTemporaryDir open, runtime;
+    ASSERT_TRUE(QFile::setPermissions(open.path(), QFileDevice::Permissions(0x7777)));
+    const EnvOverride windir("WINDIR", open.path().toLocal8Bit());
+    const EnvOverride xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    writePages(1);
+    writeHandoffKeys(open.path() + QStringLiteral("/KORVELLE.TMP"), {{QStringLiteral("Path"), spool.path()}});
+    kv::MAIN();
+    const std::string expected = "Wrong program start.\nThe directory " + open.path().toStdString()
+        + " named by $WINDIR was ignored because other users can write to it; the hand-off file was looked for as "
+        + runtime.path().toStdString() + "/KORVELLE.TMP.";
+    EXPECT_EQ(stopTexts(), std::vector<std::string>{expected});
+    EXPECT_EQ(entryNames(spool.path()), QStringList{"tmp0001.emf"});
+}
+
 TEST_F(MainEntryTest, ShowsThePagesMovedIntoTheFirstSetAndDeletesThemOnClose)
 {
     writePages(3);
