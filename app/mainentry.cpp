@@ -43,13 +43,14 @@ std::optional<QStringList> pagesToShow(const QString& spoolDirectory)
 // looked for instead. Nothing when no directory was passed over.
 QString whyNotFound(const QString& lookedFor)
 {
+    const std::vector<OpenDirectory> passedOver = passedOverOpenDirectories();
+    if (passedOver.empty())
+        return {};
     QString why;
-    for (const OpenDirectory& open : passedOverOpenDirectories())
-        why += QLatin1Char('\n')
-            + KV_GL(QStringLiteral("The directory %1 named by $%2 was ignored because other users can write to it; "
-                                   "the hand-off file was looked for as %3."))
-                  .arg(open.path, open.variable, lookedFor);
-    return why;
+    for (const OpenDirectory& open : passedOver)
+        why += QLatin1Char('\n') + KV_GL(QStringLiteral("%1 (in $%2) was ignored: other users can write to it."))
+                                      .arg(open.path, open.variable);
+    return why + QLatin1Char(' ') + KV_GL(QStringLiteral("The hand-off file was looked for as %1.")).arg(lookedFor);
 }
 
 } // namespace
