@@ -2,13 +2,13 @@
 // window, the Exit button and SIGTERM all make). Target: within 0.3 s. Each run starts the real
 // program offscreen on a one-page report, waits until its window is up, asks it to close and
 // times the way to the process's end, reaped by this process as its parent.
+#include "guibenchmain.h"
 #include "gdi/metafileapi.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -72,13 +72,4 @@ BENCHMARK(BM_EndAfterCloseRequest)->UseManualTime()->Unit(benchmark::kMillisecon
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KV_GUI_BENCHMARK_MAIN()

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -32,9 +33,9 @@ struct Mark {
     kv::gdi::ColorRef color;
 };
 
-// Records a page file as the printer would: its drawing covers the whole printable area (a
-// white rectangle without outline, unless `coverPage` is false), with filled squares on top.
-inline void writePage(const QString& path, const std::vector<Mark>& marks, bool coverPage = true)
+// Records a page file as the printer device records it, on a printer of kPageWidth x
+// kPageHeight pixels at 600 dpi: `draw` draws it in printer pixels.
+inline void recordPage(const QString& path, const std::function<void(kv::gdi::Dc&)>& draw)
 {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter scratchPainter(&scratch);
@@ -50,23 +51,31 @@ inline void writePage(const QString& path, const std::vector<Mark>& marks, bool 
     const kv::HDC hdc = kv::CREATEENHMETAFILE(ref, path);
     kv::unregisterDc(ref);
     ASSERT_NE(hdc, 0u);
-    kv::gdi::Dc* dc = kv::dcFromHandle(hdc);
-    kv::gdi::Pen none;
-    none.style = kv::gdi::PS_NULL;
-    dc->selectObject(kv::gdi::makeObject(none));
-    const auto fill = [dc](const kv::gdi::RectL& box, kv::gdi::ColorRef color) {
-        kv::gdi::Brush brush;
-        brush.color = color;
-        dc->selectObject(kv::gdi::makeObject(brush));
-        dc->rectangle(box);
-    };
-    if (coverPage)
-        fill({0, 0, kPageWidth, kPageHeight}, kWhite);
-    for (const Mark& mark : marks)
-        fill(mark.box, mark.color);
+    draw(*kv::dcFromHandle(hdc));
     const kv::HENHMETAFILE closed = kv::CLOSEENHMETAFILE(hdc);
     ASSERT_NE(closed, 0u);
     kv::DELETEENHMETAFILE(closed);
+}
+
+// A page whose drawing covers the whole printable area (a white rectangle without outline,
+// unless `coverPage` is false), with filled squares on top.
+inline void writePage(const QString& path, const std::vector<Mark>& marks, bool coverPage = true)
+{
+    recordPage(path, [&](kv::gdi::Dc& dc) {
+        kv::gdi::Pen none;
+        none.style = kv::gdi::PS_NULL;
+        dc.selectObject(kv::gdi::makeObject(none));
+        const auto fill = [&dc](const kv::gdi::RectL& box, kv::gdi::ColorRef color) {
+            kv::gdi::Brush brush;
+            brush.color = color;
+            dc.selectObject(kv::gdi::makeObject(brush));
+            dc.rectangle(box);
+        };
+        if (coverPage)
+            fill({0, 0, kPageWidth, kPageHeight}, kWhite);
+        for (const Mark& mark : marks)
+            fill(mark.box, mark.color);
+    });
 }
 
 inline kv::PageViewSettings printerSettings()

@@ -111,33 +111,17 @@ TEST_F(RealPagesTest, SpoolPagesLandWhereTheConverterDrawsThemInBothOrientations
 // A page as our printer device records it: shapes, lines and text in printer pixels.
 void recordOwnPage(const QString& path)
 {
-    QImage scratch(1, 1, QImage::Format_RGB32);
-    QPainter scratchPainter(&scratch);
-    kv::gdi::DeviceCaps caps;
-    caps.horzRes = kPageWidth;
-    caps.vertRes = kPageHeight;
-    caps.horzSizeMm = 203;
-    caps.vertSizeMm = 279;
-    caps.logPixelsX = caps.logPixelsY = 600;
-    kv::gdi::PainterDevice device(scratchPainter, caps);
-    kv::gdi::Dc reference(device);
-    const kv::HDC ref = kv::registerDc(&reference);
-    const kv::HDC hdc = kv::CREATEENHMETAFILE(ref, path);
-    kv::unregisterDc(ref);
-    ASSERT_NE(hdc, 0u);
-    kv::gdi::Dc* dc = kv::dcFromHandle(hdc);
-    dc->rectangle({150, 200, 2500, 900});
-    dc->ellipse({2600, 3000, 4500, 5200});
-    dc->moveTo(160, 6400);
-    dc->lineTo(4700, 1100);
-    kv::gdi::Font font;
-    font.logFont.height = -200;
-    font.logFont.faceName = u"Arial";
-    dc->selectObject(kv::gdi::makeObject(font));
-    dc->extTextOut(400, 1400, 0, nullptr, u"Quarterly figures");
-    const kv::HENHMETAFILE closed = kv::CLOSEENHMETAFILE(hdc);
-    ASSERT_NE(closed, 0u);
-    kv::DELETEENHMETAFILE(closed);
+    recordPage(path, [](kv::gdi::Dc& dc) {
+        dc.rectangle({150, 200, 2500, 900});
+        dc.ellipse({2600, 3000, 4500, 5200});
+        dc.moveTo(160, 6400);
+        dc.lineTo(4700, 1100);
+        kv::gdi::Font font;
+        font.logFont.height = -200;
+        font.logFont.faceName = u"Arial";
+        dc.selectObject(kv::gdi::makeObject(font));
+        dc.extTextOut(400, 1400, 0, nullptr, u"Quarterly figures");
+    });
 }
 
 TEST_F(RealPagesTest, OurOwnRecordedPagesKeepTheirPixels)
