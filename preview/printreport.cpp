@@ -25,7 +25,7 @@ QString printedText(const PrintRun& run)
     if (!files.isEmpty())
         parts << KV_GL(QStringLiteral("The PDF was written to %1.")).arg(files.join(QStringLiteral(", ")));
     if (!jobs.isEmpty())
-        parts << KV_GL(QStringLiteral("The printer queue %1 took the job (number %2).")).arg(queue, jobs.join(QStringLiteral(", ")));
+        parts << KV_GL(QStringLiteral("The queue %1 took the job (number %2).")).arg(queue, jobs.join(QStringLiteral(", ")));
     if (run.cancelled)
         parts << KV_GL(QStringLiteral("Printing was cancelled."));
     return parts.join(QLatin1Char(' '));
@@ -36,7 +36,7 @@ QString printFailureText(const PrintJobOutcome& failure)
     if (failure.toFile)
         return KV_GL(QStringLiteral("The PDF file %1 could not be written: %2"))
             .arg(QDir::toNativeSeparators(failure.target), failure.problem);
-    return KV_GL(QStringLiteral("The printer queue %1 did not take the job: %2")).arg(failure.target, failure.problem);
+    return KV_GL(QStringLiteral("The queue %1 did not take the job: %2")).arg(failure.target, failure.problem);
 }
 
 void reportPrinting(QStatusBar* bar, const PrintRun& run)

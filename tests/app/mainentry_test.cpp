@@ -31,8 +31,8 @@ TEST_F(MainEntryTest, AWindowsDirectoryOthersCanWriteIsNamedOnASecondLine)
     writePages(1);
     writeHandoffKeys(open.path() + QStringLiteral("/KORVELLE.TMP"), {{QStringLiteral("Path"), spool.path()}});
     kv::MAIN();
-    const std::string expected = "Wrong program start.\nThe directory " + open.path().toStdString()
-        + " named by $WINDIR was ignored because other users can write to it; the hand-off file was looked for as "
+    const std::string expected = "Wrong program start.\n" + open.path().toStdString()
+        + " (in $WINDIR) was ignored: other users can write to it. The hand-off file was looked for as "
         + runtime.path().toStdString() + "/KORVELLE.TMP.";
     EXPECT_EQ(stopTexts(), std::vector<std::string>{expected});
     EXPECT_EQ(entryNames(spool.path()), QStringList{"tmp0001.emf"});
