@@ -128,8 +128,14 @@ void KVMETAFILE::Paint(QPainter& painter)
             dc.selectObject(previous);
         }
         if (hMeta != 0) {
+            // A picture larger than the sheet is cut by the sheet, as paper cuts it, and never
+            // reaches the background around a page zoomed below 100 %.
+            const int level = dc.saveDc();
+            dc.intersectClipRect({trunc0(-nPrnXOffset), trunc0(-nPrnYOffset),
+                                  trunc0(nPageWidth - nPrnXOffset), trunc0(nPageHeight - nPrnYOffset)});
             const QRectF r = pictureRect();
             PLAYENHMETAFILE(context.handle(), hMeta, {r.left(), r.top(), r.right(), r.bottom()});
+            dc.restoreDc(level);
         } else {
             drawUnreadableNote(painter);
         }

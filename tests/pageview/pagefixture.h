@@ -34,17 +34,18 @@ struct Mark {
 };
 
 // Records a page file as the printer device records it, on a printer of kPageWidth x
-// kPageHeight pixels at 600 dpi: `draw` draws it in printer pixels.
-inline void recordPage(const QString& path, const std::function<void(kv::gdi::Dc&)>& draw)
+// kPageHeight pixels at 600 dpi (the page view's printer), or of the same paper at `dpi`:
+// `draw` draws it in that printer's pixels.
+inline void recordPage(const QString& path, const std::function<void(kv::gdi::Dc&)>& draw, int dpi = 600)
 {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter scratchPainter(&scratch);
     kv::gdi::DeviceCaps caps;
-    caps.horzRes = kPageWidth;
-    caps.vertRes = kPageHeight;
+    caps.horzRes = kPageWidth * dpi / 600;
+    caps.vertRes = kPageHeight * dpi / 600;
     caps.horzSizeMm = 203;
     caps.vertSizeMm = 279;
-    caps.logPixelsX = caps.logPixelsY = 600;
+    caps.logPixelsX = caps.logPixelsY = dpi;
     kv::gdi::PainterDevice device(scratchPainter, caps);
     kv::gdi::Dc reference(device);
     const kv::HDC ref = kv::registerDc(&reference);

@@ -124,6 +124,30 @@ void recordOwnPage(const QString& path)
     });
 }
 
+TEST_F(RealPagesTest, APictureLargerThanTheSheetIsCutByTheSheet)
+{
+    // Recorded at 300 dpi: twice the sheet's width of red, placed by its frame.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("wide.emf");
+    recordPage(file, [](kv::gdi::Dc& dc) {
+        kv::gdi::Brush red;
+        red.color = kRed;
+        dc.selectObject(kv::gdi::makeObject(red));
+        dc.rectangle({0, 0, kPageWidth, kPageHeight / 4});
+    }, 300);
+    ASSERT_FALSE(HasFatalFailure());
+    kv::KVMETAFILE view(0, 0, 480, 660, file, &parent, printerSettings());
+    view.lShadow = false;
+    view.SetZoomFactor(0.5, 1);
+    view.ZoomIn();  // the sheet covers the left half of the view
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto red = colourBox(shown, kRed);
+    ASSERT_TRUE(red.has_value());
+    EXPECT_LE(red->right(), 241) << "red beyond the sheet";
+    EXPECT_GE(red->right(), 236) << "the red reaches the sheet's edge";
+    EXPECT_TRUE(hasColour(shown, 400, 20, kMagenta));
+}
+
 TEST_F(RealPagesTest, OurOwnRecordedPagesKeepTheirPixels)
 {
     QTemporaryDir dir;
