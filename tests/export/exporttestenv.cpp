@@ -1,6 +1,5 @@
 #include "exporttestenv.h"
 
-#include "common/testenv.h"
 #include "export/pagerecording.h"
 #include "gdi/objects.h"
 

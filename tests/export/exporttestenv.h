@@ -2,7 +2,8 @@
 // What the export tests share: the built-in PDF printer as the device pages are recorded
 // against, page files recorded through it (named as a preview names them, E001nnnn.emf),
 // corpus pages, and recorded message boxes.
-#include "resources/resourcetestenv.h"
+#include "common/messagerecorder.h"
+#include "common/testenv.h"
 
 #include "gdi/metafileapi.h"
 #include "print/tprinter.h"
