@@ -7,7 +7,7 @@
 //
 // Flag word bits, beyond those the option texts produce: JPEG quality in bits 12 to 15
 // (0xF: 95, 0x3: 35, none: 75); TIFF compression in bits 5 to 7 (0x20 none, 0xC0 PackBits,
-// anything else LZW); PNG bit 1 deflates at level 6 (else the pixels are stored), bit 16
+// anything else LZW); PNG bit 1 deflates at level 3 (else the pixels are stored), bit 16
 // interlaces (Adam7).
 //
 // The work is split so that the part that needs the metafile handle runs on the caller's

@@ -75,9 +75,9 @@ bool encodePng(const QImage& image, QPointF dpi, const PngOptions& options, QIOD
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_pHYs(s.png, s.info, pixelsPerMetre(dpi.x()), pixelsPerMetre(dpi.y()), PNG_RESOLUTION_METER);
     png_set_compression_level(s.png, std::clamp(options.deflateLevel, 0, 9));
-    // Filtering only pays when deflate packs the result; pages are mostly flat colour, which
-    // the Sub filter turns into runs of zeros.
-    png_set_filter(s.png, PNG_FILTER_TYPE_BASE, options.deflateLevel > 0 ? PNG_FILTER_SUB : PNG_FILTER_NONE);
+    // Filtering only pays when deflate packs the result; pages are mostly paper and rows
+    // repeat, which the Up filter turns into runs of zeros.
+    png_set_filter(s.png, PNG_FILTER_TYPE_BASE, options.deflateLevel > 0 ? PNG_FILTER_UP : PNG_FILTER_NONE);
     png_write_info(s.png, s.info);
     const int passes = png_set_interlace_handling(s.png);
     for (int pass = 0; pass < passes; ++pass)
