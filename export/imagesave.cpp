@@ -87,14 +87,8 @@ void deleteFiles(const QStringList& files)
         QFile::remove(file);
 }
 
-} // namespace
-
-void SaveProgress::wait() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5); }
-
-SaveReport saveImages(const SaveRequest& request, SaveProgress* progress)
+SaveReport save(const SaveRequest& request, SaveProgress& follow)
 {
-    SaveProgress quiet;
-    SaveProgress& follow = progress ? *progress : quiet;
     const int32_t format = formatCode(request.format);
     const std::optional<int32_t> option = optionCode(format, request.optionIndex);
     SaveReport report;
@@ -144,6 +138,19 @@ SaveReport saveImages(const SaveRequest& request, SaveProgress* progress)
         }
         deleteFiles(report.outputFiles);
     }
+    return report;
+}
+
+} // namespace
+
+void SaveProgress::wait() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5); }
+
+SaveReport saveImages(const SaveRequest& request, SaveProgress* progress)
+{
+    SaveProgress quiet;
+    SaveProgress& follow = progress ? *progress : quiet;
+    const SaveReport report = save(request, follow);
+    follow.finished(report);
     return report;
 }
 

@@ -28,19 +28,6 @@ struct SaveRequest {
     double dpi = 150;          // raster resolution
 };
 
-// Lets a caller follow a save and stop it between pages. Every call comes on the saving thread.
-class SaveProgress {
-public:
-    virtual ~SaveProgress() = default;
-    // Page `index` (1-based) of `count` is about to be recorded, to be written as `file`.
-    virtual void pageStarted(int /*index*/, int /*count*/, const QString& /*file*/) {}
-    // Asked before each page: true stops the save there (see SaveOutcome::Cancelled).
-    virtual bool cancelRequested() { return false; }
-    // Called repeatedly while the saving thread waits for the workers. The default lets the
-    // windows paint and keeps user input for later.
-    virtual void wait();
-};
-
 enum class SaveOutcome {
     Done,               // every page processed (whatever the component or the archive reported)
     StoppedAtExisting,  // an output file existed and overwrite was off: the " exists." stop
@@ -52,6 +39,21 @@ struct SaveReport {
     QStringList outputFiles;  // the output file list, one name per processed page
     int written = 0;          // pages the component wrote
     QString archive;          // the archive written, empty when none
+};
+
+// Lets a caller follow a save and stop it between pages. Every call comes on the saving thread.
+class SaveProgress {
+public:
+    virtual ~SaveProgress() = default;
+    // Page `index` (1-based) of `count` is about to be recorded, to be written as `file`.
+    virtual void pageStarted(int /*index*/, int /*count*/, const QString& /*file*/) {}
+    // Asked before each page: true stops the save there (see SaveOutcome::Cancelled).
+    virtual bool cancelRequested() { return false; }
+    // Called repeatedly while the saving thread waits for the workers. The default lets the
+    // windows paint and keeps user input for later.
+    virtual void wait();
+    // The save is over (after its last message): what was written, and where.
+    virtual void finished(const SaveReport& /*report*/) {}
 };
 
 SaveReport saveImages(const SaveRequest& request, SaveProgress* progress = nullptr);

@@ -121,7 +121,9 @@ public:
         next_ = index + 1;
     }
     bool cancelRequested() override { return next_ >= page_; }
+    void finished(const kv::SaveReport& report) override { reports.push_back(report); }
     QStringList started;
+    std::vector<kv::SaveReport> reports;  // as told at the end
 
 private:
     int page_;
@@ -280,6 +282,9 @@ TEST_F(SaveTest, CancellingKeepsTheWrittenPagesOrWithZipRemovesThem)
     EXPECT_EQ(report.outcome, kv::SaveOutcome::Cancelled);
     EXPECT_EQ(atThird.started, (QStringList{"1/4 plain0001.png", "2/4 plain0002.png"}));
     EXPECT_EQ(allEntries(outDir.path()), (QStringList{"plain0001.png", "plain0002.png"}));
+    ASSERT_EQ(atThird.reports.size(), 1u);
+    EXPECT_EQ(atThird.reports[0].written, 2);
+    EXPECT_EQ(atThird.reports[0].outputFiles, report.outputFiles);
 
     CancelAt again(3);
     kv::SaveRequest zipped = request(pages, out("packed.png"));
