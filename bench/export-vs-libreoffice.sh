@@ -38,11 +38,18 @@ start=$(date +%s.%N)
 soffice --headless -env:UserInstallation=file://"$out"/profile --convert-to png --outdir "$out/lo" $pages > /dev/null 2>&1
 end=$(date +%s.%N)
 made=$(ls "$out"/lo/*.png 2> /dev/null | wc -l)
-/usr/bin/python3 - "$ours" "$start" "$end" "$made" <<'PY'
+first=$(ls "$out"/lo/*.png 2> /dev/null | head -1)
+/usr/bin/python3 - "$ours" "$start" "$end" "$made" "$first" <<'PY'
 import sys
 ours, start, end, made = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
 lo = made / (end - start) if end > start else 0
-print(f"LibreOffice --convert-to png, {made} pages in one process: {lo:.2f} pages/s")
+size = ""
+try:
+    from PIL import Image
+    size = " (%d x %d pixels for the first page)" % Image.open(sys.argv[5]).size
+except Exception:
+    pass
+print(f"LibreOffice --convert-to png, {made} pages in one process: {lo:.2f} pages/s{size}")
 if lo > 0:
     print(f"Orvanta is {ours / lo:.1f} times as fast")
 PY

@@ -195,6 +195,7 @@ TEST_F(ImageExportTest, UnknownFormatsAndUnwritableTargetsFailLeavingNothing)
     EXPECT_NE(kv::exportImage(0, out("nothing.png"), kv::kFormatPng, 0, 0), 0);
     EXPECT_NE(kv::exportImage(page, out("missing/dir/p.png"), kv::kFormatPng, 0, 0), 0);
     EXPECT_NE(kv::exportImage(page, out("missing/dir/p.emf"), kv::kFormatEmf, 0, 0), 0);
+    EXPECT_NE(kv::exportImage(page, out(QString(300, QLatin1Char('x')) + ".png"), kv::kFormatPng, 0, 0), 0);  // too long a name
     EXPECT_TRUE(allEntries(outDir.path()).isEmpty()) << allEntries(outDir.path()).join(' ').toStdString();
 }
 

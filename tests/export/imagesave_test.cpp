@@ -343,3 +343,28 @@ TEST_F(SaveTest, WindowsMetafilePagesExportTheirDrawing)
 
 } // namespace
 } // namespace kvtest
+
+namespace kvtest {
+namespace {
+
+// Damaged pages (truncated, mis-sized, fuzzer-found) and a missing one: each still gives a
+// file, holding what could be played or only the blank, and nothing crashes.
+TEST_F(SaveTest, DamagedAndMissingPagesStillGiveTheirFiles)
+{
+    const std::optional<QString> corpus = corpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "the shared corpus (../shared/corpus or $KV_CORPUS_DIR) is not here";
+    QStringList pages;
+    const QDir corrupt(*corpus + "/corrupt");
+    for (const QString& name : corrupt.entryList({"*.emf"}, QDir::Files, QDir::Name))
+        pages << corrupt.filePath(name);
+    pages << pageDir.filePath(QStringLiteral("E0019999.emf"));  // not there
+    const kv::SaveReport report = kv::saveImages(request(pages, out("damaged.png")));
+    EXPECT_EQ(report.outcome, kv::SaveOutcome::Done);
+    EXPECT_EQ(report.written, pages.size()) << shown().join('\n').toStdString();
+    for (const QString& file : report.outputFiles)
+        EXPECT_TRUE(readPng(file)) << file.toStdString();
+}
+
+} // namespace
+} // namespace kvtest

@@ -3,7 +3,8 @@
 #include "previewtestenv.h"
 
 #include "common/imagereaders.h"
-#include "platform/inifile.h"
+#include "export/imagesave.h"
+#include "preview/previewwindow.h"
 
 #include <QDir>
 
@@ -11,6 +12,17 @@ namespace kvtest {
 namespace {
 
 class SaveCommandTest : public PreviewTest {};
+
+// Asks the window to close while the pages are being saved.
+class CloseWhileSaving : public kv::SaveProgress {
+public:
+    explicit CloseWhileSaving(QWidget* window) : window_(window) {}
+    void pageStarted(int, int, const QString&) override { closedAny = closedAny || window_->close(); }
+    bool closedAny = false;
+
+private:
+    QWidget* window_;
+};
 
 TEST_F(SaveCommandTest, SendToOnlySaysItIsNotReady)
 {
@@ -62,6 +74,22 @@ TEST_F(SaveCommandTest, AnExistingTargetGivesNoValueAndZipGivesTheArchive)
     EXPECT_TRUE(QFile::exists(cwd.filePath(QStringLiteral("R.ZIP"))));
     EXPECT_FALSE(QFile::exists(cwd.filePath(QStringLiteral("r0001.bmp"))));
     EXPECT_FALSE(QFile::exists(cwd.filePath(QStringLiteral("r0002.bmp"))));
+}
+
+// Closing the window would end the device and delete the pages being saved: it waits.
+TEST_F(SaveCommandTest, TheWindowStaysOpenWhilePagesAreSaved)
+{
+    open(2);
+    ASSERT_FALSE(HasFatalFailure());
+    CloseWhileSaving closer(&window());
+    const QString name = cwd.filePath(QStringLiteral("kept.png"));
+    EXPECT_EQ(preview->Img_Save(preview->aFiles, name, QStringLiteral("PNG - Portable Network Graphic"), true, 2, false,
+                                &closer),
+              true);
+    EXPECT_FALSE(closer.closedAny);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(readPng(cwd.filePath(QStringLiteral("kept0002.png"))));
+    EXPECT_TRUE(QFile::exists(preview->aFiles[1]));
 }
 
 } // namespace
