@@ -90,6 +90,11 @@ public:
     virtual void drawText(const TextRun& run) = 0;
     virtual void drawImage(const ImageDraw& image) = 0;
 
+    // A nested picture is about to be played into this device rectangle. A recorder counts
+    // the whole rectangle as drawn, so that the frame it derives holds the picture's frame
+    // and not only its ink; devices that draw ignore it.
+    virtual void notePictureArea(const QRectF& /*deviceArea*/) {}
+
     // Raster operations other than plain copy need the destination's pixels: only a raster
     // device can do them exactly; the Dc approximates on the others.
     virtual bool supportsRasterOps() const { return false; }

@@ -30,6 +30,7 @@ public:
     void strokePath(const QPainterPath& path, const DrawPen& pen) override;
     void drawText(const TextRun& run) override;
     void drawImage(const ImageDraw& image) override;
+    void notePictureArea(const QRectF& deviceArea) override { addBounds(deviceArea); }
 
     // Ends the recording and returns the finished metafile. Drawing afterwards is ignored;
     // a second call returns the same bytes.

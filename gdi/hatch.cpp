@@ -64,7 +64,8 @@ bool hatchBit(uint32_t hatch, int x, int y)
 
 QImage hatchTile(uint32_t hatch, QRgb line, std::optional<QRgb> background)
 {
-    static std::unordered_map<TileKey, QImage, TileKeyHash> tiles;
+    // One cache per thread: pages render on several threads at once.
+    static thread_local std::unordered_map<TileKey, QImage, TileKeyHash> tiles;
     const TileKey key{hatch, line, background.value_or(0), background.has_value()};
     if (auto it = tiles.find(key); it != tiles.end())
         return it->second;

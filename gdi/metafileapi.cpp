@@ -233,30 +233,44 @@ bool PLAYMETAFILE(HDC hdc, HMETAFILE hmf)
     if (!wmf->unscaled)
         wmf->unscaled = gdi::readWmfUnscaled(wmf->bytes);
     return wmf->unscaled
-        && gdi::playPicture(*dc, *wmf->unscaled, gdi::RectL{0, 0, gdi::kWmfUnitRect, gdi::kWmfUnitRect});
+        && gdi::playPicture(*dc, *wmf->unscaled, gdi::RectL{0, 0, gdi::kWmfUnitRect, gdi::kWmfUnitRect},
+                            gdi::PlayOptions{.rectIsFrame = false});
 }
 
 // --- writing files -------------------------------------------------------------------------
 
-bool writeEnhMetaFile(HENHMETAFILE hemf, const QString& file)
+std::vector<uint8_t> enhMetaFileBytes(HENHMETAFILE hemf)
 {
     const EnhMetafile* emf = enhMetafiles().find(hemf);
     if (!emf)
-        return false;
+        return {};
     if (!emf->bytes.empty())
-        return writeFileBytes(file, emf->bytes);
+        return emf->bytes;
     const gdi::EmfHeader& h = emf->picture->header;
     gdi::EmfRecorder recorder(referenceOf(h), h.frame, h.description);
-    return writeFileBytes(file, rerecord(*emf->picture, recorder));
+    return rerecord(*emf->picture, recorder);
+}
+
+std::vector<uint8_t> winMetaFileBytes(HENHMETAFILE hemf, bool placeable)
+{
+    const EnhMetafile* emf = enhMetafiles().find(hemf);
+    if (!emf)
+        return {};
+    const gdi::EmfHeader& h = emf->picture->header;
+    gdi::WmfRecorder recorder(referenceOf(h), placeable ? std::optional(frameInPixels(h)) : std::nullopt);
+    return rerecord(*emf->picture, recorder);
+}
+
+bool writeEnhMetaFile(HENHMETAFILE hemf, const QString& file)
+{
+    const std::vector<uint8_t> bytes = enhMetaFileBytes(hemf);
+    return !bytes.empty() && writeFileBytes(file, bytes);
 }
 
 bool writeWinMetaFile(HENHMETAFILE hemf, const QString& file)
 {
-    const EnhMetafile* emf = enhMetafiles().find(hemf);
-    if (!emf)
-        return false;
-    gdi::WmfRecorder recorder(referenceOf(emf->picture->header));
-    return writeFileBytes(file, rerecord(*emf->picture, recorder));
+    const std::vector<uint8_t> bytes = winMetaFileBytes(hemf);
+    return !bytes.empty() && writeFileBytes(file, bytes);
 }
 
 } // namespace kv

@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace kv {
 
@@ -54,9 +55,14 @@ HMETAFILE GETPMETAFILE(const QString& file);  // the placeable loader (same read
 int DELETEMETAFILE(HMETAFILE hmf);
 bool PLAYMETAFILE(HDC hdc, HMETAFILE hmf);    // played without scaling, in the target's mapping
 
-// The recorded bytes of a closed or open recording, and writing an EMF or WMF file from a
-// handle (the image export needs both).
+// The bytes of an enhanced metafile as a file holds them (as read or recorded, or recorded
+// afresh for a converted picture), and the picture converted to a Windows metafile, with a
+// placeable header that announces its frame when asked. Empty for an unknown handle.
+std::vector<uint8_t> enhMetaFileBytes(HENHMETAFILE hemf);
+std::vector<uint8_t> winMetaFileBytes(HENHMETAFILE hemf, bool placeable = false);
+
+// Those bytes written as a file (whole under a temporary name, then renamed).
 bool writeEnhMetaFile(HENHMETAFILE hemf, const QString& file);
-bool writeWinMetaFile(HENHMETAFILE hemf, const QString& file);  // EMF -> WMF conversion
+bool writeWinMetaFile(HENHMETAFILE hemf, const QString& file);  // EMF -> WMF conversion, plain
 
 } // namespace kv

@@ -245,6 +245,9 @@ bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOp
     reference.vertRes = h.device.cy;
     reference.horzSizeMm = h.millimeters.cx;
     reference.vertSizeMm = h.millimeters.cy;
+    const QRectF target(QPointF(rect.left, rect.top), QPointF(rect.right, rect.bottom));
+    if (options.rectIsFrame)
+        dc.device().notePictureArea(dc.logicalToDevice().mapRect(target.normalized()));
     dc.beginPlayback(base, &reference);
     Player player(dc, h.handles);
     const size_t n = std::min(picture.records.size(), options.maxRecords);

@@ -12,6 +12,10 @@ namespace kv::gdi {
 
 struct PlayOptions {
     size_t maxRecords = 5'000'000;   // work cap for hostile files
+    // The rectangle is where the picture's frame lands, and recorders count it as drawn. False
+    // for unscaled playback of a Windows metafile, whose rectangle is only the unit square
+    // that maps one picture unit onto one logical unit.
+    bool rectIsFrame = true;
 };
 
 // Reference-device pixels per millimetre, from the whole millimetres of szlMillimeters as

@@ -11,12 +11,9 @@ namespace kv::gdi {
 
 namespace {
 
-constexpr int kMaxSide = 30000;
-constexpr int64_t kMaxPixels = int64_t(1) << 27;  // half a gigabyte of ARGB
-
 QImage renderSized(const Picture& picture, int width, int height, const QRectF& frame)
 {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels)
+    if (width <= 0 || height <= 0 || width > kMaxRenderSide || height > kMaxRenderSide || int64_t(width) * height > kMaxRenderPixels)
         return {};
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(Qt::white);
@@ -45,7 +42,7 @@ QImage renderPicture(const Picture& picture, int widthPx)
     if (frame.width() <= 0 || frame.height() <= 0)
         return {};
     const double height = widthPx * frame.height() / frame.width();
-    return renderSized(picture, widthPx, int(std::lround(std::min(height, double(kMaxSide + 1)))), frame);
+    return renderSized(picture, widthPx, int(std::lround(std::min(height, double(kMaxRenderSide + 1)))), frame);
 }
 
 QImage renderPictureDpi(const Picture& picture, double dpi)
@@ -53,8 +50,8 @@ QImage renderPictureDpi(const Picture& picture, double dpi)
     const QRectF frame = pictureFrame(picture.header);
     if (frame.width() <= 0 || frame.height() <= 0 || !(dpi > 0))
         return {};
-    const double w = std::min(frame.width() / 2540 * dpi, double(kMaxSide + 1));
-    const double h = std::min(frame.height() / 2540 * dpi, double(kMaxSide + 1));
+    const double w = std::min(frame.width() / 2540 * dpi, double(kMaxRenderSide + 1));
+    const double h = std::min(frame.height() / 2540 * dpi, double(kMaxRenderSide + 1));
     return renderSized(picture, int(std::lround(w)), int(std::lround(h)), frame);
 }
 

@@ -7,8 +7,12 @@
 
 namespace kv::gdi {
 
-// `widthPx` wide, the height from the frame's aspect. A null image for an empty frame, a
-// size beyond 30000 pixels a side or beyond 2^27 pixels in all.
+// The largest image these functions make: pixels a side and pixels in all.
+inline constexpr int kMaxRenderSide = 30000;
+inline constexpr int64_t kMaxRenderPixels = int64_t(1) << 27;  // half a gigabyte of ARGB
+
+// `widthPx` wide, the height from the frame's aspect. A null image for an empty frame or a
+// size beyond the limits above.
 QImage renderPicture(const Picture& picture, int widthPx);
 
 // At `dpi` pixels per inch of the frame's physical size.

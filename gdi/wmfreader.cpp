@@ -186,7 +186,7 @@ std::optional<RectL> drawnExtent(std::span<const uint8_t> bytes)
     EmfRecorder recorder(caps);
     {
         Dc dc(recorder);
-        playPicture(dc, *unscaled, RectL{0, 0, kWmfUnitRect, kWmfUnitRect});
+        playPicture(dc, *unscaled, RectL{0, 0, kWmfUnitRect, kWmfUnitRect}, PlayOptions{.rectIsFrame = false});
     }
     const std::optional<QRectF> area = recorder.drawnArea();
     if (!area || area->right() < 1 || area->bottom() < 1)

@@ -51,6 +51,9 @@ const std::array kKeys = {
     SettingKey{"Save2File", "ZipFiles", Flag, "0", 0, {}},
     SettingKey{"Save2File", "Format", Text, "BMP - Windows Bitmap", 0, {}},
     SettingKey{"Save2File", "Option", Text, "", 0, {}},
+    // Raster resolution of saved pages in dots per inch; not part of the dialog. Values
+    // outside 72 to 1200 fall back to this default (export/imageexport.h).
+    SettingKey{"Save2File", "Resolution", Number, "150", 0, {}},
 };
 
 // Stores one raw value into the member the key feeds, interpreted by the key's type.

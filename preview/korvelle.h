@@ -31,6 +31,7 @@ namespace kv {
 
 class TPrinter;
 class KVMETAFILE;
+class SaveProgress;
 class PreviewWindow;
 class ButtonBar;
 class BarButtonWidget;
@@ -76,6 +77,14 @@ public:
     // cancelled or there is no printer.
     bool PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies);
     void PrViewSave();
+    // Writes `pages` one output file each (export/imagesave.h), zipped when lZip. True when
+    // every page was processed, nothing when an existing file stopped it, false when
+    // `progress` cancelled it. The window does not close while it runs.
+    std::optional<bool> Img_Save(const QStringList& pages, const QString& cOutput, const QString& cFormat,
+                                 bool lOverwrite, int nOption, bool lZip, SaveProgress* progress = nullptr);
+    // The archive of a save's output files beside them (export/ziparchive.h); lOverwrite
+    // plays no part.
+    void Img_Zip(const QStringList& files, const QString& cOutput, bool lOverwrite = false);
     void Email();
     gdi::ColorRef GetColor(const QString& cText, gdi::ColorRef nDefault = 0) const;
 

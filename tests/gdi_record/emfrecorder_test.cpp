@@ -7,6 +7,8 @@
 #include "gdi/objects.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
+#include "gdi/wmfformat.h"
+#include "gdi/wmfpicture.h"
 
 #include <QFile>
 #include <QProcess>
@@ -229,4 +231,80 @@ TEST(EmfRecorder, AnIndependentReaderAcceptsTheFile)
     EXPECT_TRUE(text.contains("Recorded text"));
     EXPECT_TRUE(text.contains("<path") || text.contains("<polygon"));
     EXPECT_TRUE(text.contains("<image"));
+}
+
+namespace {
+
+const DeviceCaps kA4At300 = kvtest::referenceCaps(2480, 3508, 300);
+
+// A small black box on a page recorded with the given frame (nothing: derived from the ink).
+PicturePtr pageWithBox(std::optional<RectL> frame)
+{
+    EmfRecorder recorder(kA4At300, frame);
+    {
+        Dc dc(recorder);
+        dc.selectStockObject(NULL_PEN);
+        dc.selectObject(makeObject(Brush{BS_SOLID, 0}));
+        dc.rectangle(RectL{1000, 1500, 1200, 1700});
+    }
+    return readEmf(recorder.finish());
+}
+
+// The bounds of a recording into which `page` was played at `into`.
+RectL replayedBounds(const Picture& page, const RectL& into, bool rectIsFrame)
+{
+    EmfRecorder recording(kA4At300);
+    {
+        Dc dc(recording);
+        playPicture(dc, page, into, PlayOptions{.rectIsFrame = rectIsFrame});
+    }
+    const PicturePtr recorded = readEmf(recording.finish());
+    return recorded ? recorded->header.bounds : RectL{};
+}
+
+} // namespace
+
+// A picture played into a recording counts as drawn over the whole rectangle it is played
+// into, so the recording's derived frame holds the played picture's frame, not only its ink.
+TEST(EmfRecorder, APlayedPictureCountsItsWholeRectangleAsDrawn)
+{
+    const PicturePtr sheet = pageWithBox(RectL{0, 0, 21000, 29700});
+    ASSERT_TRUE(sheet);
+    const RectL bounds = replayedBounds(*sheet, RectL{100, 50, 2380, 3458}, true);
+    EXPECT_EQ(bounds.left, 100);
+    EXPECT_EQ(bounds.top, 50);
+    EXPECT_EQ(bounds.right, 2379);
+    EXPECT_EQ(bounds.bottom, 3457);
+}
+
+// A page recorded without a frame of its own and played at its bounds: the rectangle lies
+// within its ink, so the recording's bounds are those of the ink alone.
+TEST(EmfRecorder, APageWithoutFramePlayedAtItsBoundsKeepsThem)
+{
+    const PicturePtr page = pageWithBox(std::nullopt);
+    ASSERT_TRUE(page);
+    const RectL& b = page->header.bounds;
+    const RectL counted = replayedBounds(*page, b, true);
+    const RectL inkOnly = replayedBounds(*page, b, false);
+    EXPECT_EQ(counted.left, inkOnly.left);
+    EXPECT_EQ(counted.top, inkOnly.top);
+    EXPECT_EQ(counted.right, inkOnly.right);
+    EXPECT_EQ(counted.bottom, inkOnly.bottom);
+    EXPECT_NEAR(counted.left, b.left, 1);
+    EXPECT_NEAR(counted.right, b.right, 1);
+}
+
+// Unscaled playback of a Windows metafile plays into a notional unit square, which is no
+// frame: only the ink counts.
+TEST(EmfRecorder, UnscaledPlaybackCountsOnlyItsInk)
+{
+    // A rectangle from (10, 20) to (50, 60): WMF keeps bottom, right, top, left.
+    const std::vector<uint8_t> wmf = kvtest::WmfBuilder().record(wmf::META_RECTANGLE, {60, 50, 20, 10}).finish();
+    const PicturePtr unscaled = readWmfUnscaled(wmf);
+    ASSERT_TRUE(unscaled);
+    const RectL bounds = replayedBounds(*unscaled, RectL{0, 0, kWmfUnitRect, kWmfUnitRect}, false);
+    EXPECT_EQ(bounds.left, 10);
+    EXPECT_EQ(bounds.top, 20);
+    EXPECT_LE(bounds.right, 50);
+    EXPECT_LE(bounds.bottom, 60);
 }

@@ -63,6 +63,7 @@ const Expected kExpected[] = {
     {"Save2File", "ZipFiles", SettingType::Flag, "0"},
     {"Save2File", "Format", SettingType::Text, "BMP - Windows Bitmap"},
     {"Save2File", "Option", SettingType::Text, ""},
+    {"Save2File", "Resolution", SettingType::Number, "150"},
 };
 
 TEST_F(SettingsTest, TableHoldsEveryKeyInReadingOrder)

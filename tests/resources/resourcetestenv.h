@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the resource library tests: the library built beside the program, an
-// environment override that undoes itself, and a recorder for message boxes.
+// environment override that undoes itself, and recorded message boxes.
+#include "common/messagerecorder.h"
 #include "common/testenv.h"
 #include "platform/notify.h"
 #include "preview/resourcelib.h"
@@ -39,16 +40,6 @@ private:
     const char* m_name;
     bool m_had;
     QByteArray m_old;
-};
-
-// Records message boxes instead of showing them, for the life of the object.
-class MessageRecorder {
-public:
-    MessageRecorder() { kv::setMessageHandler([this](const kv::Message& m) { messages.push_back(m); }); }
-    ~MessageRecorder() { kv::setMessageHandler({}); }
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-    std::vector<kv::Message> messages;
 };
 
 // The folder in which the build puts the program and its resource library.

@@ -1,0 +1,29 @@
+#pragma once
+// Raster encoders: a page image and its resolution in, the bytes of one image file out,
+// written to any QIODevice (a file being saved, a buffer). Every file carries the resolution
+// (PNG pHYs, JPEG JFIF density, TIFF X/YResolution, BMP pixels per metre, PCX dpi) and every
+// one is 24-bit RGB; the alpha of the image, if any, is ignored (pages are opaque).
+//
+// Each returns false with `error` set when the library failed or the device refused the
+// bytes; whatever was written by then is the caller's to discard.
+#include <QIODevice>
+#include <QImage>
+#include <QPointF>
+#include <QString>
+
+namespace kv {
+
+enum class TiffCompression { None, Lzw, PackBits };
+
+struct PngOptions {
+    int deflateLevel = 6;   // 0 stores the pixels uncompressed
+    bool interlaced = false;  // Adam7
+};
+
+bool encodeBmp(const QImage& image, QPointF dpi, QIODevice& out, QString& error);
+bool encodePcx(const QImage& image, QPointF dpi, QIODevice& out, QString& error);
+bool encodePng(const QImage& image, QPointF dpi, const PngOptions& options, QIODevice& out, QString& error);
+bool encodeJpeg(const QImage& image, QPointF dpi, int quality, QIODevice& out, QString& error);
+bool encodeTiff(const QImage& image, QPointF dpi, TiffCompression compression, QIODevice& out, QString& error);
+
+} // namespace kv
