@@ -4,6 +4,7 @@
 #include "app/pagegathering.h"
 #include "app/rpreview.h"
 #include "lang/kvgl.h"
+#include "platform/dirs.h"
 #include "platform/inivalues.h"
 #include "platform/notify.h"
 #include "print/procedural.h"
@@ -37,13 +38,28 @@ std::optional<QStringList> pagesToShow(const QString& spoolDirectory)
     return pages;
 }
 
+// A hand-off file written into a directory that others can write is never read: the report
+// application and the user are told which directory was passed over and where the file was
+// looked for instead. Nothing when no directory was passed over.
+QString whyNotFound(const QString& lookedFor)
+{
+    const std::vector<OpenDirectory> passedOver = passedOverOpenDirectories();
+    if (passedOver.empty())
+        return {};
+    QString why;
+    for (const OpenDirectory& open : passedOver)
+        why += QLatin1Char('\n') + KV_GL(QStringLiteral("%1 (in $%2) was ignored: other users can write to it."))
+                                      .arg(open.path, open.variable);
+    return why + QLatin1Char(' ') + KV_GL(QStringLiteral("The hand-off file was looked for as %1.")).arg(lookedFor);
+}
+
 } // namespace
 
 void MAIN()
 {
     const HandoffFile handoffFile;
     if (!handoffFile.exists()) {
-        stopBox("Wrong program start.");
+        stop(QStringLiteral("Wrong program start.") + whyNotFound(handoffFile.filePath()));
         return;
     }
     const Handoff handoff = handoffFile.read();

@@ -1,8 +1,8 @@
 // The painter device's hot paths, as every page paint takes them: positioned text runs, hatch
 // fills, dashed lines and raster-operation blits onto a page-sized image.
+#include "guibenchmain.h"
 #include "gdi/painterdevice.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
@@ -108,13 +108,4 @@ BENCHMARK(srcAndBlit);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KV_GUI_BENCHMARK_MAIN()

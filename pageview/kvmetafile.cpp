@@ -2,15 +2,19 @@
 
 #include "gdi/dc.h"
 #include "gdi/painterdevice.h"
+#include "lang/kvgl.h"
 #include "pageloader.h"
+#include "pageviewplacement.h"
 #include "platform/notify.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTextOption>
 #include <QTimer>
 #include <cmath>
 
@@ -62,6 +66,11 @@ KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& 
     nPageBorColor = s.nPageBorColor;
     nPrnXOffset = s.nXOffset;
     nPrnYOffset = s.nYOffset;
+    nPhysWidth = s.nPhysWidth;
+    nPhysHeight = s.nPhysHeight;
+    nLogPixelX = s.nLogPixelX;
+    nLogPixelY = s.nLogPixelY;
+    nBackClr = s.nBackClr;
     nShadow_Deep = s.nShadow_Deep;
     nShadow_Width = s.nShadow_Width;
     nShadow_Color = s.nShadow_Color;
@@ -69,9 +78,11 @@ KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& 
     cCaption = file;
 
     setGeometry(left, top, width, height);
+    // Where there is no paper (a slot without a page, the space around a page zoomed below
+    // 100 %) the window's background shows, not a block of the border colour.
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(gdi::toQRgb(nPageBorColor)));
+    pal.setColor(QPalette::Window, QColor(gdi::toQRgb(nBackClr)));
     setPalette(pal);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
@@ -93,14 +104,10 @@ void KVMETAFILE::Paint(QPainter& painter)
     const int w = width();
     const int h = height();
     PaintContext context(painter, displayCaps());
-    if (hMeta == 0 && !loadPage(context.handle()))
+    if (hMeta == 0)
+        loadPage(context.handle());
+    if (!showsSheet() || nWidth <= 0 || nHeight <= 0 || w <= 0 || h <= 0)
         return;
-    if (nWidth <= 0 || nHeight <= 0 || w <= 0 || h <= 0)
-        return;
-
-    std::array<int32_t, 4> b = ENHMETASIZE(hMeta, 1);
-    b[2] -= trunc0(2 * nPrnXOffset);
-    b[3] -= trunc0(2 * nPrnYOffset);
     const double f = lZoom ? nyfactor : 1.0;
 
     gdi::Dc& dc = context.dc();
@@ -120,21 +127,75 @@ void KVMETAFILE::Paint(QPainter& painter)
                           trunc0(nPageHeight - 2 * nPrnYOffset)});
             dc.selectObject(previous);
         }
-        PLAYENHMETAFILE(context.handle(), hMeta, {double(b[0]), double(b[1]), double(b[2]), double(b[3])});
+        if (hMeta != 0) {
+            // A picture larger than the sheet is cut by the sheet, as paper cuts it, and never
+            // reaches the background around a page zoomed below 100 %.
+            const int level = dc.saveDc();
+            dc.intersectClipRect({trunc0(-nPrnXOffset), trunc0(-nPrnYOffset),
+                                  trunc0(nPageWidth - nPrnXOffset), trunc0(nPageHeight - nPrnYOffset)});
+            const QRectF r = pictureRect();
+            PLAYENHMETAFILE(context.handle(), hMeta, {r.left(), r.top(), r.right(), r.bottom()});
+            dc.restoreDc(level);
+        } else {
+            drawUnreadableNote(painter);
+        }
     }
     KVShadow(dc);
 }
 
-bool KVMETAFILE::loadPage(HDC paintDc)
+QRectF KVMETAFILE::pictureRect() const
+{
+    const gdi::PicturePtr picture = pictureOf(hMeta);
+    if (!picture)
+        return {};
+    PageViewPrinter printer;
+    printer.horzRes = nPageWidth;
+    printer.vertRes = nPageHeight;
+    printer.xOffset = nPrnXOffset;
+    printer.yOffset = nPrnYOffset;
+    printer.physWidth = nPhysWidth;
+    printer.physHeight = nPhysHeight;
+    printer.dpiX = nLogPixelX;
+    printer.dpiY = nLogPixelY;
+    return pageViewPlayRect(picture->header, printer);
+}
+
+// A page file that exists but cannot be parsed (damaged, not a metafile, a directory) is
+// read once per file change, not again at every paint: it shows its note until it is set anew.
+void KVMETAFILE::loadPage(HDC paintDc)
 {
     if (cCaption.isEmpty())
-        return false;
+        return;
     if (!QFileInfo::exists(cCaption)) {
+        unreadableFile_ = cCaption;
         reportMissingFile();
-        return false;
+        return;
     }
+    if (unreadableFile_ == cCaption)
+        return;
     hMeta = loadPageAsEmf(cCaption, cMetaFormat == QLatin1String("WMF"), paintDc);
-    return hMeta != 0;
+    if (hMeta == 0)
+        unreadableFile_ = cCaption;
+}
+
+// The sheet of a page that could not be read says so in its middle and names the file, so
+// that a lost page is not taken for a blank one.
+void KVMETAFILE::drawUnreadableNote(QPainter& painter) const
+{
+    const QRect sheet = rect().adjusted(4, 4, -4, -4);
+    if (sheet.width() < 8 || sheet.height() < 8)
+        return;
+    const QString note = KV_GL(QStringLiteral("This page could not be read:")) + QLatin1Char('\n')
+        + QDir::toNativeSeparators(unreadableFile_);
+    QTextOption layout(Qt::AlignCenter);
+    layout.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    painter.save();
+    painter.resetTransform();
+    painter.setClipping(false);
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(sheet), note, layout);
+    painter.restore();
 }
 
 // A modal box raised while painting would bring another paint when it closes, and the user
@@ -169,7 +230,7 @@ void KVMETAFILE::KVShadow(gdi::Dc& dc) const
 
 void KVMETAFILE::Shadow(QPainter& parentPainter) const
 {
-    if (!lShadow || cCaption.isEmpty() || !isVisible())
+    if (!lShadow || !showsSheet() || !isVisible())
         return;
     QPen pen(QColor(gdi::toQRgb(nShadow_Color)));
     pen.setWidth(std::max(1, nShadow_Width));
@@ -185,6 +246,9 @@ void KVMETAFILE::Shadow(QPainter& parentPainter) const
 void KVMETAFILE::SetFile(const QString& file)
 {
     cCaption = QFileInfo::exists(file) ? file : QString();
+    // A page of the report whose file is not there shows as an unreadable sheet, not as the
+    // end of the report.
+    unreadableFile_ = cCaption.isEmpty() ? file : QString();
     if (hMeta != 0) {
         DELETEENHMETAFILE(hMeta);
         hMeta = 0;

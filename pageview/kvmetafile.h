@@ -25,6 +25,11 @@ struct PageViewSettings {
     double nVertRes = 0;
     double nXOffset = 0;   // the printer's printing offsets, device pixels
     double nYOffset = 0;
+    double nPhysWidth = 0;   // the printer's whole sheet, device pixels (0: printable size and offsets)
+    double nPhysHeight = 0;
+    double nLogPixelX = 0;   // the printer's resolution; 0 plays every page as recorded for it
+    double nLogPixelY = 0;
+    gdi::ColorRef nBackClr = 8421504;  // the window's background, shown where no paper is
 };
 
 class KVMETAFILE : public QWidget {
@@ -49,6 +54,9 @@ public:
     int nShadow_Deep = 5, nShadow_Width = 5;
     gdi::ColorRef nShadow_Color = 0;
     double nPageHeight = 0, nPageWidth = 0;
+    double nPhysWidth = 0, nPhysHeight = 0;
+    double nLogPixelX = 0, nLogPixelY = 0;
+    gdi::ColorRef nBackClr = 8421504;
     QString cMetaFormat = QStringLiteral("EMF");
     QString cCaption;                  // the page file shown; "" = none
 
@@ -83,11 +91,15 @@ protected:
 
 private:
     void KVShadow(gdi::Dc& dc) const;
-    bool loadPage(HDC paintDc);
+    void loadPage(HDC paintDc);
     void reportMissingFile();
     void refresh();
+    bool showsSheet() const { return !cCaption.isEmpty() || !unreadableFile_.isEmpty(); }
+    QRectF pictureRect() const;
+    void drawUnreadableNote(QPainter& painter) const;
 
-    QString alertedFile_;  // the missing-file alert comes once per file name
+    QString alertedFile_;     // the missing-file alert comes once per file name
+    QString unreadableFile_;  // a page that could not be read: its sheet shows a note naming it
 };
 
 // The Windows virtual-key code of a Qt key event (keypad plus and minus are 107 and 109).

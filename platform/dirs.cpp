@@ -20,13 +20,19 @@ bool isDirectory(const QString& path)
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
+constexpr const char* kWindowsDirectoryVariables[] = {"WINDIR", "XDG_RUNTIME_DIR"};
+
 // A directory others may write into (and so plant or swap a hand-off file in) is refused even
 // when the sticky bit is set: the hand-off file must come from this user alone.
-bool isPrivateDirectory(const QString& path)
+bool othersCanWrite(const QString& path)
 {
     struct stat st {};
-    if (!isDirectory(path) || ::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
-    return (st.st_mode & S_IWOTH) == 0;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & S_IWOTH) != 0;
+}
+
+bool isPrivateDirectory(const QString& path)
+{
+    return isDirectory(path) && !othersCanWrite(path);
 }
 
 QString stateDirectory()
@@ -43,11 +49,22 @@ QString stateDirectory()
 
 QString windowsDirectory()
 {
-    for (const char* name : {"WINDIR", "XDG_RUNTIME_DIR"}) {
+    for (const char* name : kWindowsDirectoryVariables) {
         const QString path = withoutTrailingSlash(qEnvironmentVariable(name));
         if (isPrivateDirectory(path)) return path;
     }
     return stateDirectory();
+}
+
+std::vector<OpenDirectory> passedOverOpenDirectories()
+{
+    std::vector<OpenDirectory> open;
+    for (const char* name : kWindowsDirectoryVariables) {
+        const QString path = withoutTrailingSlash(qEnvironmentVariable(name));
+        if (isPrivateDirectory(path)) break;
+        if (isDirectory(path) && othersCanWrite(path)) open.push_back({QString::fromLatin1(name), path});
+    }
+    return open;
 }
 
 QString tempDirectory()

@@ -14,6 +14,11 @@ DeviceGeometry deviceGeometry(const TPrinter& device)
     g.vertSizeMm = device.nVertSize();
     g.xOffset = device.nXOffset;
     g.yOffset = device.nYOffset;
+    const auto sheet = device.GetPhysPageSize();
+    g.physWidth = sheet[0];
+    g.physHeight = sheet[1];
+    g.dpiX = device.nLogPixelX();
+    g.dpiY = device.nLogPixelY();
     return g;
 }
 

@@ -11,6 +11,8 @@ struct DeviceGeometry {
     double horzRes = 0, vertRes = 0;        // printable pixels
     double horzSizeMm = 0, vertSizeMm = 0;  // printable millimetres
     double xOffset = 0, yOffset = 0;        // printing offsets, pixels
+    double physWidth = 0, physHeight = 0;   // the whole sheet, pixels
+    double dpiX = 0, dpiY = 0;              // pixels per inch
     bool hasDc = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "devicebridge.h"
 #include "gdi/metafileapi.h"
+#include "gdi/player.h"
 #include "lang/kvgl.h"
 #include "pageview/kvmetafile.h"
 #include "pageview/pageloader.h"
@@ -114,7 +115,8 @@ void KORVELLE::readPageGeometry()
 {
     const DeviceGeometry g = deviceGeometry(*oDevice);
     if (g.hasDc && g.horzRes > 0 && g.vertRes > 0 && g.horzSizeMm > 0 && g.vertSizeMm > 0) {
-        page = {g.horzRes, g.vertRes, g.horzSizeMm, g.vertSizeMm, g.xOffset, g.yOffset};
+        page = {g.horzRes, g.vertRes, g.horzSizeMm, g.vertSizeMm, g.xOffset, g.yOffset,
+                g.physWidth, g.physHeight, g.dpiX, g.dpiY};
         return;
     }
     page = {};
@@ -125,17 +127,18 @@ void KORVELLE::readPageGeometry()
         const gdi::PicturePtr picture = pictureOf(h);
         if (picture && picture->header.device.cx > 0 && picture->header.device.cy > 0
             && picture->header.millimeters.cx > 0 && picture->header.millimeters.cy > 0) {
-            page.horzRes = picture->header.device.cx;
-            page.vertRes = picture->header.device.cy;
-            page.horzSizeMm = picture->header.millimeters.cx;
-            page.vertSizeMm = picture->header.millimeters.cy;
+            // That printer's printable area, without offsets of its own: the sheet the view shows.
+            const gdi::EmfHeader& h = picture->header;
+            const QPointF dpi = gdi::pixelsPerMm(h) * 25.4;
+            page = {double(h.device.cx), double(h.device.cy), double(h.millimeters.cx), double(h.millimeters.cy),
+                    0, 0, double(h.device.cx), double(h.device.cy), dpi.x(), dpi.y()};
         }
         DELETEENHMETAFILE(h);
         if (page.horzRes > 0)
             return;
     }
     // Nothing readable at all: an upright A4 page at 600 dpi.
-    page = {4960, 7016, 210, 297, 0, 0};
+    page = {4960, 7016, 210, 297, 0, 0, 4960, 7016, 600, 600};
 }
 
 KORVELLE::~KORVELLE()

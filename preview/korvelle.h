@@ -72,8 +72,10 @@ public:
     // Commands.
     void PrintPage(bool lExit = false);
     // Prints a choice of pages (1 all, 2 the current one, 3 nFrom to nTo), nCopies times,
-    // each copy its own job; closes oDlg (when given) at the end.
-    void PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies);
+    // each copy its own job; closes oDlg (when given) at the end. Says in the message bar
+    // where the jobs went, in a stop box why one failed. False when a job failed, the user
+    // cancelled or there is no printer.
+    bool PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies);
     void PrViewSave();
     // Writes `pages` one output file each (export/imagesave.h), zipped when lZip. True when
     // every page was processed, nothing when an existing file stopped it, false when
@@ -145,6 +147,8 @@ public:
         double horzRes = 0, vertRes = 0;      // printable pixels
         double horzSizeMm = 0, vertSizeMm = 0;
         double xOffset = 0, yOffset = 0;      // printing offsets, pixels
+        double physWidth = 0, physHeight = 0; // the whole sheet, pixels
+        double dpiX = 0, dpiY = 0;            // pixels per inch
     };
     PageGeometry page;
 
@@ -160,6 +164,8 @@ private:
     void makeBarSideControls();
     void applyScrollRanges();
     void refreshPageLabel();
+    void showFactorInList(int index);
+    std::vector<int> pagesToPrint(int nChoice, int nFrom, int nTo) const;
 };
 
 // Module-wide values shared by all previews of the process.

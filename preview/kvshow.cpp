@@ -179,6 +179,11 @@ void KORVELLE::makePageViews()
     settings.nVertRes = page.vertRes;
     settings.nXOffset = page.xOffset;
     settings.nYOffset = page.yOffset;
+    settings.nPhysWidth = page.physWidth;
+    settings.nPhysHeight = page.physHeight;
+    settings.nLogPixelX = page.dpiX;
+    settings.nLogPixelY = page.dpiY;
+    settings.nBackClr = nBackClr;
     for (int i = 0; i < 8; ++i) {
         const QString file = i == 0 && !aFiles.isEmpty() ? aFiles.first() : QString();
         auto* view = new KVMETAFILE(0, 0, 0, 0, file, oWnd->client(), settings);
@@ -205,6 +210,10 @@ void KORVELLE::makeBarSideControls()
     oFactor->setFixedWidth(side.zoomListWidth);
     // At its fixed width the style's padding and arrow leave too little room: "100 %" was cut.
     oFactor->setStyleSheet(QStringLiteral("QComboBox { padding: 1px 0px 1px 3px; }"));
+    // A factor between the entries shows as the placeholder: in the colour of an entry.
+    QPalette listColours = oFactor->palette();
+    listColours.setColor(QPalette::PlaceholderText, listColours.color(QPalette::ButtonText));
+    oFactor->setPalette(listColours);
     oFactor->setMaxVisibleItems(9);
     QObject::connect(oFactor, qOverload<int>(&QComboBox::activated), oFactor, [this](int index) {
         if (index < 0 || size_t(index) >= aZoomFactor.size())
@@ -224,10 +233,15 @@ QString KORVELLE::PageLabelText() const
     return pageLabel(KV_GL(QStringLiteral("Page number: ")), nPage, nTotalPages);
 }
 
+// The label is as wide as its text in the font in use (the bar's 120 pixels fitted the
+// original face only up to a few hundred pages), never narrower than that.
 void KORVELLE::refreshPageLabel()
 {
-    if (oPage)
-        oPage->setText(PageLabelText());
+    if (!oPage)
+        return;
+    oPage->setText(PageLabelText());
+    const QRect nominal = barSideControls(lShowSendTo).pageLabel;
+    oPage->resize(std::max(nominal.width(), oPage->sizeHint().width()), oPage->height());
 }
 
 void KORVELLE::CloseHandler()

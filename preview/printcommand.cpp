@@ -4,6 +4,7 @@
 #include "labeltext.h"
 
 #include "devicebridge.h"
+#include "gdi/pageplacement.h"
 #include "lang/kvgl.h"
 #include "pageview/kvmetafile.h"
 #include "pageview/pageloader.h"
@@ -11,6 +12,8 @@
 #include "print/printjob.h"
 #include "print/tprinter.h"
 #include "previewwindow.h"
+#include "printprogress.h"
+#include "printreport.h"
 #include "resourcelib.h"
 #include "resourcescope.h"
 
@@ -22,27 +25,42 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace kv {
 namespace {
 
-// Plays one enhanced metafile onto the printer at the rectangle its page was drawn in.
-void playAtBounds(HDC hdc, HENHMETAFILE meta)
+// Plays one enhanced metafile onto the printer: a page recorded for it at the rectangle it was
+// drawn in, any other page at its frame's place on the sheet.
+void playPlaced(HDC hdc, HENHMETAFILE meta, const gdi::DeviceCaps& printer)
 {
-    if (meta == 0)
+    const gdi::PicturePtr picture = pictureOf(meta);
+    if (!picture)
         return;
-    const auto b = ENHMETASIZE(meta, 1);
-    PLAYENHMETAFILE(hdc, meta, {double(b[0]), double(b[1]), double(b[2]), double(b[3])});
+    const QRectF r = gdi::printerPlayRect(picture->header, printer);
+    PLAYENHMETAFILE(hdc, meta, {r.left(), r.top(), r.right(), r.bottom()});
 }
 
-void printPageFile(HDC hdc, const QString& file)
+void printPageFile(HDC hdc, const QString& file, const gdi::DeviceCaps& printer)
 {
     StartPage(hdc);
     const HENHMETAFILE meta = loadPageAsEmf(file, isWmfPageFile(file), 0);
-    playAtBounds(hdc, meta);
+    playPlaced(hdc, meta, printer);
     if (meta != 0)
         DELETEENHMETAFILE(meta);
+    EndPage(hdc);
+}
+
+// One page on the printer: the handle a page view holds of it (`shown`), else its file.
+void printPage(HDC hdc, const QString& file, HENHMETAFILE shown, const gdi::DeviceCaps& printer)
+{
+    if (shown == 0) {
+        printPageFile(hdc, file, printer);
+        return;
+    }
+    StartPage(hdc);
+    playPlaced(hdc, shown, printer);
     EndPage(hdc);
 }
 
@@ -75,8 +93,8 @@ private:
 void KORVELLE::PrintPage(bool lExit)
 {
     if (lExit) {
-        PrintPrv(nullptr, 1, 1, nTotalPages, 1);
-        if (oWnd)
+        // A print that failed or was cancelled keeps the window, and with it the pages.
+        if (PrintPrv(nullptr, 1, 1, nTotalPages, 1) && oWnd)
             oWnd->close();
         return;
     }
@@ -141,39 +159,63 @@ void KORVELLE::PrintPage(bool lExit)
     dialog->exec();
 }
 
-void KORVELLE::PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies)
+std::vector<int> KORVELLE::pagesToPrint(int nChoice, int nFrom, int nTo) const
+{
+    std::vector<int> pages;
+    if (nChoice == 1)
+        for (int p = 1; p <= nTotalPages; ++p)
+            pages.push_back(p);
+    else if (nChoice == 2 && nPage >= 1 && nPage <= nTotalPages)
+        pages.push_back(nPage);
+    else if (nChoice == 3)
+        for (int p = std::max(1, nFrom); p <= nTo && p <= nTotalPages; ++p)
+            pages.push_back(p);
+    return pages;
+}
+
+bool KORVELLE::PrintPrv(QDialog* oDlg, int nChoice, int nFrom, int nTo, int nCopies)
 {
     const HDC hdc = oDevice ? oDevice->hDC : 0;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const gdi::DeviceCaps printer = oDevice ? oDevice->caps() : gdi::DeviceCaps{};
     // A job without pages would still put out a blank sheet here (a printer job starts with
     // its first page): such a job is not started at all.
-    const bool nothingToPrint = (nChoice == 1 && aFiles.isEmpty())
-        || (nChoice == 3 && (nFrom > nTo || nFrom > aFiles.size()));
-    for (int copy = 1; copy <= nCopies && hdc != 0 && !nothingToPrint; ++copy) {
-        StartDoc(hdc, deviceDocument(*oDevice));
-        if (nChoice == 1) {
-            for (const QString& file : aFiles)
-                printPageFile(hdc, file);
-        } else if (nChoice == 2) {
-            StartPage(hdc);
-            // The first page view's page; read from its file when the view has not loaded it.
-            HENHMETAFILE meta = aMeta[0] ? aMeta[0]->hMeta : 0;
-            const bool own = meta == 0 && nPage >= 1 && nPage <= aFiles.size();
-            if (own)
-                meta = loadPageAsEmf(aFiles[nPage - 1], isWmfPageFile(aFiles[nPage - 1]), 0);
-            playAtBounds(hdc, meta);
-            if (own && meta != 0)
-                DELETEENHMETAFILE(meta);
-            EndPage(hdc);
-        } else if (nChoice == 3) {
-            for (int p = std::max(1, nFrom); p <= nTo && p <= aFiles.size(); ++p)
-                printPageFile(hdc, aFiles[p - 1]);
-        }
-        EndDoc(hdc);
+    const std::vector<int> pages = pagesToPrint(nChoice, nFrom, nTo);
+    QStatusBar* messageBar = oWnd ? oWnd->statusBar() : nullptr;
+    if (hdc == 0 || pages.empty()) {
+        if (hdc == 0 && messageBar)
+            messageBar->showMessage(KV_GL(QStringLiteral("There is no printer: nothing was printed.")));
+        if (oDlg)
+            oDlg->accept();
+        return hdc != 0;
     }
-    QApplication::restoreOverrideCursor();
+
+    PrintRun run;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        PrintProgress progress(oDlg ? static_cast<QWidget*>(oDlg) : oWnd.data(), int(pages.size()), nCopies);
+        for (int copy = 1; copy <= nCopies && !run.failure && !run.cancelled; ++copy) {
+            if (!StartDoc(hdc, deviceDocument(*oDevice))) {
+                run.failure = JobOutcome(hdc);
+                break;
+            }
+            for (size_t i = 0; i < pages.size() && !run.cancelled; ++i) {
+                run.cancelled = !progress.advance(int(i) + 1, copy);
+                if (!run.cancelled)
+                    printPage(hdc, aFiles[pages[i] - 1], nChoice == 2 && aMeta[0] ? aMeta[0]->hMeta : 0, printer);
+            }
+            if (run.cancelled)
+                AbortDoc(hdc);
+            else if (EndDoc(hdc))
+                run.done.push_back(JobOutcome(hdc));
+            else
+                run.failure = JobOutcome(hdc);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    reportPrinting(messageBar, run);
     if (oDlg)
         oDlg->accept();
+    return !run.failure && !run.cancelled;
 }
 
 } // namespace kv

@@ -89,6 +89,7 @@ void KORVELLE::SetFactor(std::optional<double> nFactor)
     for (size_t i = 0; i < aFactor.size(); ++i)
         if (aFactor[i])
             aFactor[i]->setChecked(int(i) == checked);
+    showFactorInList(checked);
     if (!aMeta[0])
         return;
     const ZoomDivisors divisors = zoomDivisors(nCurFactor);
@@ -99,6 +100,16 @@ void KORVELLE::SetFactor(std::optional<double> nFactor)
         applyScrollRanges();
     if (aMeta[0])
         aMeta[0]->setFocus();
+}
+
+// The zoom list shows the factor in force: its entry, or, for a factor soft zoom reached
+// between the entries, that factor's label in place of an entry.
+void KORVELLE::showFactorInList(int index)
+{
+    if (!oFactor)
+        return;
+    oFactor->setPlaceholderText(index < 0 ? factorLabel(nCurFactor, KV_GL(QStringLiteral("%"))) : QString());
+    oFactor->setCurrentIndex(index);
 }
 
 QStringList KORVELLE::GetFactors() const

@@ -1,5 +1,6 @@
 #include "print/cupsqueue.h"
 
+#include <QFile>
 #include <cups/cups.h>
 #include <memory>
 
@@ -43,6 +44,28 @@ std::optional<CupsQueueDetails> queryCupsQueue(const QString& name)
     details.deviceUri = option("device-uri");
     details.defaultDpi = defaultResolution(dest.get());
     return details;
+}
+
+CupsSubmission submitToCupsQueue(const QString& queue, const QString& pdfFile, const QString& title,
+                                 const CupsJobOptions& options)
+{
+    int count = 0;
+    cups_option_t* list = nullptr;
+    if (!options.media.isEmpty()) count = cupsAddOption("media", options.media.toUtf8().constData(), count, &list);
+    if (options.copies > 1)
+        count = cupsAddOption("copies", QByteArray::number(options.copies).constData(), count, &list);
+    // A landscape job says so, as Qt's own CUPS printing does: the queue's filters turn it onto the sheet.
+    if (options.landscape) count = cupsAddOption("landscape", "", count, &list);
+    const int job = cupsPrintFile(queue.toUtf8().constData(), QFile::encodeName(pdfFile).constData(),
+                                  title.toUtf8().constData(), count, list);
+    cupsFreeOptions(count, list);
+    CupsSubmission result;
+    result.jobId = job;
+    if (job <= 0) {
+        result.jobId = 0;
+        result.problem = QString::fromUtf8(cupsLastErrorString());
+    }
+    return result;
 }
 
 } // namespace kv

@@ -15,4 +15,20 @@ struct CupsQueueDetails {
 // Nothing when the scheduler does not answer or does not know the queue.
 std::optional<CupsQueueDetails> queryCupsQueue(const QString& name);
 
+// The options a job of ours carries, as Qt's own CUPS printing passes them.
+struct CupsJobOptions {
+    QString media;        // the page size's key, e.g. "A4"
+    int copies = 1;
+    bool landscape = false;
+};
+
+struct CupsSubmission {
+    int jobId = 0;        // 0: the queue did not take the job
+    QString problem;      // the scheduler's reason when it did not
+};
+
+// Hands a finished PDF file to the queue as one job named `title`.
+CupsSubmission submitToCupsQueue(const QString& queue, const QString& pdfFile, const QString& title,
+                                 const CupsJobOptions& options);
+
 } // namespace kv

@@ -31,18 +31,23 @@ QString pdfFileStem(const QString& document)
     return stem.isEmpty() ? QStringLiteral("Document") : stem;
 }
 
-QString reservePdfFile(const QString& directory, const QString& document)
+QString reservePdfFile(const QString& directory, const QString& document, QString* problem)
 {
-    if (!QDir().mkpath(directory)) return {};
+    const auto refuse = [problem](const QString& why) {
+        if (problem) *problem = why;
+        return QString();
+    };
+    // A folder that cannot be made shows why when a file is tried in it.
+    QDir().mkpath(directory);
     const QString stem = QDir(directory).filePath(pdfFileStem(document));
     for (int n = 1; n <= kMaxAttempts; ++n) {
         const QString path = n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
         QFile file(path);
         // NewOnly makes taking the name atomic: two jobs never get the same file.
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return path;
-        if (!file.exists()) return {};  // not taken, yet not creatable: the folder is not writable
+        if (!file.exists()) return refuse(file.errorString());  // not taken, yet not creatable
     }
-    return {};
+    return refuse(QStringLiteral("all names are taken"));
 }
 
 } // namespace kv

@@ -14,7 +14,8 @@ QString pdfOutputDirectory();
 QString pdfFileStem(const QString& document);
 
 // Creates (empty, exclusively) and returns the first free one of "<stem>.pdf", "<stem> (2).pdf",
-// … in `directory`, creating the directory when missing. Empty when nothing can be created there.
-QString reservePdfFile(const QString& directory, const QString& document);
+// … in `directory`, creating the directory when missing. Empty when nothing can be created there;
+// `problem` (when given) then says why, in the system's words.
+QString reservePdfFile(const QString& directory, const QString& document, QString* problem = nullptr);
 
 } // namespace kv

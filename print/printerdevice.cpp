@@ -1,17 +1,14 @@
 #include "print/printerdevice.h"
 
 #include "gdi/painterdevice.h"
-#include "print/cupsqueue.h"
-#include "print/pdfoutput.h"
+#include "print/joboutput.h"
 
-#include <QFile>
 #include <cmath>
 
 namespace kv {
 
 namespace {
 
-constexpr int kJobNameLength = 31;
 // The built-in printer's margins: 12 pt, which is 100 pixels at 600 dpi (4.23 mm). Small, but
 // not zero, so that everything built on printing offsets is exercised on every machine.
 constexpr double kPdfMarginPoints = 12.0;
@@ -86,6 +83,7 @@ bool PrinterDevice::applyMode(const PrinterState& state)
     qprinter_.setCopyCount(std::max(1, state.copies));
     if (const auto source = paperSourceForBin(state.defaultSource)) qprinter_.setPaperSource(*source);
     caps_ = capsFromLayout(qprinter_.pageLayout(), qprinter_.resolution());
+    if (job_) job_->writer().setPageLayout(qprinter_.pageLayout());  // from the next page on
     if (painterDevice_) attachPainterDevice();
     return caps_.horzRes > 0 && caps_.vertRes > 0;
 }
@@ -99,15 +97,14 @@ void PrinterDevice::attachPainterDevice()
 bool PrinterDevice::startDoc(const QString& document)
 {
     if (painter_.isActive()) return true;
-    qprinter_.setDocName(document.left(kJobNameLength));
-    outputFile_.clear();
-    if (printer_.builtInPdf) {
-        outputFile_ = reservePdfFile(pdfOutputDirectory(), document);
-        if (outputFile_.isEmpty()) return false;
-        qprinter_.setOutputFileName(outputFile_);
-    }
-    if (!painter_.begin(&qprinter_)) {
-        if (!outputFile_.isEmpty()) QFile::remove(outputFile_);
+    outcome_ = {};
+    job_ = JobOutput::open(printer_, document, qprinter_.pageLayout(), qprinter_.resolution(),
+                           qprinter_.copyCount(), outcome_);
+    if (!job_) return false;
+    if (!painter_.begin(&job_->writer())) {
+        outcome_ = job_->discard();
+        outcome_.state = PrintJobOutcome::State::Failed;
+        job_.reset();
         return false;
     }
     attachPainterDevice();
@@ -119,7 +116,7 @@ bool PrinterDevice::startPage()
 {
     if (!painter_.isActive()) return false;
     if (jobPages_++ == 0) return true;
-    if (!qprinter_.newPage()) return false;
+    if (!job_->writer().newPage()) return false;
     painterDevice_->setClip(clip_);
     return true;
 }
@@ -128,12 +125,20 @@ bool PrinterDevice::endDoc()
 {
     if (!painter_.isActive()) return false;
     painterDevice_.reset();
-    // Qt hands the job to CUPS inside end() and does not say when the queue is gone by then:
-    // the job would be lost without a word, so ask the scheduler first.
-    const bool queueThere = printer_.builtInPdf || queryCupsQueue(printer_.name).has_value();
-    const bool ok = painter_.end() && queueThere;
-    if (!ok && !outputFile_.isEmpty()) QFile::remove(outputFile_);
-    return ok;
+    const bool painted = painter_.end();
+    outcome_ = painted ? job_->finish() : job_->discard();
+    if (!painted) outcome_.state = PrintJobOutcome::State::Failed;
+    job_.reset();
+    return outcome_.state == PrintJobOutcome::State::Done;
+}
+
+void PrinterDevice::abortDoc()
+{
+    if (!painter_.isActive()) return;
+    painterDevice_.reset();
+    painter_.end();
+    outcome_ = job_->discard();
+    job_.reset();
 }
 
 void PrinterDevice::setClip(const std::optional<QRegion>& clip)

@@ -1,9 +1,10 @@
 #pragma once
-// The printer as a leaf of the metafile engine: a gdi::Device over one QPrinter. It knows its
-// page geometry without a job; between startDoc and endDoc it draws through a PainterDevice
-// on the printer's painter. Device pixels are those of the printable area, (0,0) at its corner,
+// The printer as a leaf of the metafile engine: a gdi::Device over one QPrinter, which knows
+// the printer's page geometry without a job. Between startDoc and endDoc it draws through a
+// PainterDevice on the job's PDF writer (print/joboutput.h). Device pixels are those of the printable area, (0,0) at its corner,
 // as on a GDI printer context. Drawing outside a job goes nowhere.
 #include "gdi/device.h"
+#include "print/joboutcome.h"
 #include "print/printerinfo.h"
 #include "print/printerstate.h"
 
@@ -15,6 +16,8 @@
 namespace kv::gdi { class PainterDevice; }
 
 namespace kv {
+
+class JobOutput;
 
 // GetDeviceCaps over a page layout at `dpi`: printable area and physical page in pixels,
 // printable size in millimetres, the printable corner as printing offset.
@@ -30,11 +33,16 @@ public:
 
     // One print job: the job is named after `document` cut to 31 characters; the built-in
     // printer writes it to a new PDF file named after the whole document. False when the job
-    // cannot start (a queue that is gone, a folder that cannot be written).
+    // cannot start (a folder that cannot be written); lastOutcome() says why.
     bool startDoc(const QString& document);
     bool startPage();   // the first page comes with the job; later ones are new sheets
-    bool endDoc();      // false when the job could not be finished or handed to the printer
+    // False when the job could not be finished, written or handed to the queue.
+    bool endDoc();
+    // Drops the job: nothing of it reaches the queue or the output folder.
+    void abortDoc();
     bool jobActive() const { return painter_.isActive(); }
+    // What became of the last job started or ended.
+    const PrintJobOutcome& lastOutcome() const { return outcome_; }
     // Takes the state's paper, orientation, copies and source (GDI's ResetDC); inside a job
     // it applies from the next page on. False when the printer refuses the layout.
     bool applyMode(const PrinterState& state);
@@ -57,7 +65,8 @@ private:
     std::unique_ptr<gdi::PainterDevice> painterDevice_;
     std::optional<QRegion> clip_;
     gdi::DeviceCaps caps_;
-    QString outputFile_;
+    std::unique_ptr<JobOutput> job_;
+    PrintJobOutcome outcome_;
     int jobPages_ = 0;
 };
 

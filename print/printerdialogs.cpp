@@ -39,11 +39,13 @@ int orientationOf(const QPrinter& printer)
     return printer.pageLayout().orientation() == QPageLayout::Landscape ? kLandscape : kPortrait;
 }
 
-std::optional<PrinterChoice> showPrintDialog()
+std::optional<PrinterChoice> showPrintDialog(const QString& why)
 {
     QPrinter printer;
     loadPrinter(printer, sharedPrinterState());
     QPrintDialog dialog(&printer, QApplication::activeWindow());
+    if (!why.isEmpty())
+        dialog.setWindowTitle(why);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -71,9 +73,9 @@ bool showPageSetupDialog(PrinterState& state)
 void setPrinterChooser(PrinterChooser chooser) { chooserSlot() = std::move(chooser); }
 void setPageSetupHook(PageSetupHook hook) { setupSlot() = std::move(hook); }
 
-std::optional<PrinterChoice> choosePrinter()
+std::optional<PrinterChoice> choosePrinter(const QString& why)
 {
-    return chooserSlot() ? chooserSlot()() : showPrintDialog();
+    return chooserSlot() ? chooserSlot()(why) : showPrintDialog(why);
 }
 
 bool runPageSetup(PrinterState& state)

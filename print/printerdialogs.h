@@ -15,8 +15,9 @@ struct PrinterChoice {
     std::optional<int> orientation;  // kPortrait or kLandscape
 };
 
-// Nothing means the user cancelled.
-using PrinterChooser = std::function<std::optional<PrinterChoice>()>;
+// Nothing means the user cancelled. `why` (empty when the user simply asked) says why the
+// choice is asked for; the dialog shows it in its title.
+using PrinterChooser = std::function<std::optional<PrinterChoice>(const QString& why)>;
 // Edits the state in place; false means the user cancelled.
 using PageSetupHook = std::function<bool(PrinterState& state)>;
 
@@ -24,7 +25,7 @@ using PageSetupHook = std::function<bool(PrinterState& state)>;
 void setPrinterChooser(PrinterChooser chooser);
 void setPageSetupHook(PageSetupHook hook);
 
-std::optional<PrinterChoice> choosePrinter();
+std::optional<PrinterChoice> choosePrinter(const QString& why = {});
 bool runPageSetup(PrinterState& state);
 
 } // namespace kv

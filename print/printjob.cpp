@@ -38,4 +38,18 @@ bool EndDoc(HDC hdc)
     return printer && printer->jobActive() && printer->endDoc();
 }
 
+bool AbortDoc(HDC hdc)
+{
+    PrinterDevice* printer = printerOf(hdc);
+    if (!printer || !printer->jobActive()) return false;
+    printer->abortDoc();
+    return true;
+}
+
+PrintJobOutcome JobOutcome(HDC hdc)
+{
+    const PrinterDevice* printer = printerOf(hdc);
+    return printer ? printer->lastOutcome() : PrintJobOutcome{};
+}
+
 } // namespace kv

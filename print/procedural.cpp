@@ -1,5 +1,6 @@
 #include "print/procedural.h"
 
+#include "lang/kvgl.h"
 #include "platform/notify.h"
 #include "print/printerlist.h"
 
@@ -24,6 +25,17 @@ std::optional<qsizetype> findPrinter(const QStringList& names, const PrinterSele
     return matchPrinterName(names, std::get<QString>(selector));
 }
 
+// The chooser's title when the printer asked for is not there.
+QString whyChoose(const PrinterSelector& selector)
+{
+    if (const auto* position = std::get_if<long long>(&selector))
+        return KV_GL(QStringLiteral("There is no printer number %1: choose a printer")).arg(*position);
+    const QString& name = std::get<QString>(selector);
+    if (name.isEmpty())
+        return KV_GL(QStringLiteral("No printer was named: choose a printer"));
+    return KV_GL(QStringLiteral("The printer \"%1\" was not found: choose a printer")).arg(name);
+}
+
 } // namespace
 
 std::shared_ptr<TPrinter> PRINTBEGIN(const std::optional<QString>& cDocument, bool lUser, bool lPreview,
@@ -38,7 +50,7 @@ std::shared_ptr<TPrinter> PRINTBEGIN(const std::optional<QString>& cDocument, bo
             device = std::make_shared<TPrinter>(cDocument, false, lPreview, names[*index], lModal);
         } else {
             tone(kNoMatchToneHz, kNoMatchToneMs);
-            device = std::make_shared<TPrinter>(cDocument, true, lPreview, std::nullopt, lModal);
+            device = std::make_shared<TPrinter>(cDocument, true, lPreview, std::nullopt, lModal, whyChoose(xModel));
         }
     }
     currentSlot() = device;

@@ -22,6 +22,12 @@ PreviewHandler& previewSlot()
     return handler;
 }
 
+// ": " and the system's words for why a job failed, or nothing when it gave none.
+QString reasonOf(const PrintJobOutcome& outcome)
+{
+    return outcome.problem.isEmpty() ? QString() : QStringLiteral(": ") + outcome.problem;
+}
+
 QString modelText(const PrinterState& state)
 {
     return state.deviceName + QLatin1Char(',') + state.driver + QLatin1Char(',') + state.port;
@@ -32,10 +38,10 @@ QString modelText(const PrinterState& state)
 void setPreviewHandler(PreviewHandler handler) { previewSlot() = std::move(handler); }
 
 TPrinter::TPrinter(const std::optional<QString>& document, bool user, bool meta,
-                   const std::optional<QString>& model, bool prvModal)
+                   const std::optional<QString>& model, bool prvModal, const QString& choiceReason)
     : cDocument(document.value_or(kDefaultDocument)), lMeta(meta), lPrvModal(prvModal)
 {
-    makeContext(model, user);
+    makeContext(model, user, choiceReason);
     if (hDC != 0) {
         readOffsets();
         nOrient = GetOrientation();
@@ -54,11 +60,14 @@ TPrinter::~TPrinter()
 
 // Which printer: the user's choice, the named one, or the shared state's (the default printer
 // on first use). A name is only looked up in the printer list: it never reaches a shell.
-void TPrinter::makeContext(const std::optional<QString>& model, bool user)
+void TPrinter::makeContext(const std::optional<QString>& model, bool user, const QString& choiceReason)
 {
     if (user) {
-        const auto choice = choosePrinter();
-        if (!choice) return;  // cancelled: no device context, silently
+        const auto choice = choosePrinter(choiceReason);
+        if (!choice) {
+            choiceCancelled_ = true;  // no device context, silently
+            return;
+        }
         if (!selectPrinter(choice->printerName)) {
             printerStop(composeMessage({{QStringLiteral("The printer ")}, {choice->printerName, false},
                                         {QStringLiteral(" is not available.")}}));
@@ -88,6 +97,7 @@ bool TPrinter::remakeContext()
     context_.reset();
     hDC = 0;
     jobRefused_ = false;
+    if (choiceCancelled_) return false;
     context_ = PrinterContext::create(sharedPrinterState());
     if (context_) hDC = context_->handle();
     return hDC != 0;
@@ -195,7 +205,8 @@ void TPrinter::startJob()
     }
     jobRefused_ = true;
     printerAlert(composeMessage({{QStringLiteral("The print job ")}, {cDocument, false},
-                                 {QStringLiteral(" could not be started on the printer ")}, {GetModel(), false}}));
+                                 {QStringLiteral(" could not be started on the printer ")}, {GetModel(), false},
+                                 {reasonOf(context_->device().lastOutcome()), false}}));
 }
 
 void TPrinter::finishJob()
@@ -204,7 +215,8 @@ void TPrinter::finishJob()
     lStarted = false;
     if (!context_->device().endDoc())
         printerAlert(composeMessage({{QStringLiteral("The print job ")}, {cDocument, false},
-                                     {QStringLiteral(" could not be finished on the printer ")}, {GetModel(), false}}));
+                                     {QStringLiteral(" could not be finished on the printer ")}, {GetModel(), false},
+                                     {reasonOf(context_->device().lastOutcome()), false}}));
 }
 
 bool TPrinter::closeRecording()

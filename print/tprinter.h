@@ -33,10 +33,12 @@ inline const QString kDefaultDocument = QStringLiteral("Tessaro Report");
 
 class TPrinter {
 public:
-    // New: absent document "Tessaro Report"; lUser asks the user to choose the printer;
-    // lMeta spools the pages; cModel "name,driver,port" (or just a name) picks that printer.
+    // New: absent document "Tessaro Report"; lUser asks the user to choose the printer (the
+    // chooser shows `choiceReason` when given: why it is asked); lMeta spools the pages; cModel
+    // "name,driver,port" (or just a name) picks that printer.
     explicit TPrinter(const std::optional<QString>& cDocument = {}, bool lUser = false, bool lMeta = false,
-                      const std::optional<QString>& cModel = {}, bool lPrvModal = false);
+                      const std::optional<QString>& cModel = {}, bool lPrvModal = false,
+                      const QString& choiceReason = {});
     ~TPrinter();
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
@@ -142,7 +144,7 @@ public:
     void SetViewPortExt(int nWidth, int nHeight);
 
 private:
-    void makeContext(const std::optional<QString>& model, bool user);
+    void makeContext(const std::optional<QString>& model, bool user, const QString& choiceReason);
     bool remakeContext();
     void readOffsets();
     void changeState(const std::function<void(PrinterState&)>& change);
@@ -155,6 +157,9 @@ private:
 
     std::unique_ptr<PrinterContext> context_;
     bool jobRefused_ = false;  // the job of this context could not start: do not retry per page
+    // The user cancelled the choice of printer: no context is ever made for this device, so
+    // that nothing is printed on a printer nobody chose.
+    bool choiceCancelled_ = false;
 };
 
 // What Preview() hands a spooled device to (the in-process preview road). The default ends the

@@ -2,6 +2,7 @@
 
 #include "app/mainentry.h"
 #include "platform/inifile.h"
+#include "print/printerdialogs.h"
 #include "print/procedural.h"
 
 #include <QWidget>
@@ -18,6 +19,23 @@ TEST_F(MainEntryTest, WithoutHandoffFileItStopsWithWrongProgramStart)
     ASSERT_EQ(stopTexts(), std::vector<std::string>{"Wrong program start."});
     // Nothing was touched: the pages are where the report application left them.
     EXPECT_EQ(entryNames(spool.path()), (QStringList{"tmp0001.emf", "tmp0002.emf"}));
+}
+
+TEST_F(MainEntryTest, AWindowsDirectoryOthersCanWriteIsNamedOnASecondLine)
+{
+    // A hand-off file planted in a folder everybody can write is never read.
+    QTemporaryDir open, runtime;
+    ASSERT_TRUE(QFile::setPermissions(open.path(), QFileDevice::Permissions(0x7777)));
+    const EnvOverride windir("WINDIR", open.path().toLocal8Bit());
+    const EnvOverride xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    writePages(1);
+    writeHandoffKeys(open.path() + QStringLiteral("/KORVELLE.TMP"), {{QStringLiteral("Path"), spool.path()}});
+    kv::MAIN();
+    const std::string expected = "Wrong program start.\n" + open.path().toStdString()
+        + " (in $WINDIR) was ignored: other users can write to it. The hand-off file was looked for as "
+        + runtime.path().toStdString() + "/KORVELLE.TMP.";
+    EXPECT_EQ(stopTexts(), std::vector<std::string>{expected});
+    EXPECT_EQ(entryNames(spool.path()), QStringList{"tmp0001.emf"});
 }
 
 TEST_F(MainEntryTest, ShowsThePagesMovedIntoTheFirstSetAndDeletesThemOnClose)
@@ -134,6 +152,31 @@ TEST_F(MainEntryTest, RunningTwiceForOneHandoffStopsTheSecondStart)
     const SeenPreview second = runPreviewAndClose([] { kv::MAIN(); }, spool.path());
     EXPECT_FALSE(second.shown);
     EXPECT_EQ(stopTexts(), std::vector<std::string>{"Wrong program start."});
+}
+
+TEST_F(MainEntryTest, APrinterNameThatMatchesNothingAsksAndACancelLeavesNoPrinter)
+{
+    QStringList reasons;
+    kv::setPrinterChooser([&](const QString& why) {
+        reasons << why;
+        return std::optional<kv::PrinterChoice>();
+    });
+    writePages(1);
+    writeHandoffKeys(handoffPath(), {{QStringLiteral("Path"), spool.path()},
+                                     {QStringLiteral("Document"), QStringLiteral("Nowhere")},
+                                     {QStringLiteral("Printer"), QStringLiteral("NoSuchPrinter")}});
+    kv::HDC seenDc = 1;
+    const SeenPreview seen = runPreviewAndClose([] { kv::MAIN(); }, spool.path(), [&](QWidget&) {
+        if (const auto device = kv::currentPrinter())
+            seenDc = device->hDC;
+    });
+    kv::setPrinterChooser({});
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(tones, 1);
+    EXPECT_EQ(reasons, QStringList{QStringLiteral("The printer \"NoSuchPrinter\" was not found: choose a printer")});
+    // The orientation was set after the choice; still no printer takes the report.
+    EXPECT_EQ(seenDc, 0u);
+    EXPECT_TRUE(entryNames(pdf.path()).isEmpty());
 }
 
 TEST_F(MainEntryTest, PagesNamedInUpperCaseAreGatheredToo)

@@ -9,7 +9,7 @@
 
 namespace {
 
-// The texts the program passes to KV_GL.
+// The texts the program passes to KV_GL that the shipped table translates.
 const char* const kProgramTexts[] = {
     " exists.", "%", "&1 Page", "&2 Pages", "&4 Pages", "&6 Pages", "&8 Pages", "&Cancel",
     "&Exit", "&File", "&First", "&Last", "&Next", "&One Page", "&Page", "&Previous", "&Print",
@@ -22,6 +22,13 @@ const char* const kProgramTexts[] = {
     "Reduce [-]", "Selected pages", "Send &to", "Stop", "Uncompressed",
     "Write compressed in interlaced mode", "Write compressed", "Write in interlaced mode",
     "Zoom &Factor", "exists!", "overwrite existing files", "to", "zip files",
+    // Messages of the page view, printing and start-up.
+    "This page could not be read:", "Page %1 of %2, copy %3 of %4", "The PDF was written to %1.",
+    "The queue %1 took the job (number %2).", "Printing was cancelled.",
+    "The PDF file %1 could not be written: %2", "The queue %1 did not take the job: %2",
+    "There is no printer: nothing was printed.", "There is no printer number %1: choose a printer",
+    "No printer was named: choose a printer", "The printer \"%1\" was not found: choose a printer",
+    "%1 (in $%2) was ignored: other users can write to it.", "The hand-off file was looked for as %1.",
 };
 
 struct SourceRow {

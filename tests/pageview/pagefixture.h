@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -32,41 +33,50 @@ struct Mark {
     kv::gdi::ColorRef color;
 };
 
-// Records a page file as the printer would: its drawing covers the whole printable area (a
-// white rectangle without outline, unless `coverPage` is false), with filled squares on top.
-inline void writePage(const QString& path, const std::vector<Mark>& marks, bool coverPage = true)
+// Records a page file as the printer device records it, on a printer of kPageWidth x
+// kPageHeight pixels at 600 dpi (the page view's printer), or of the same paper at `dpi`:
+// `draw` draws it in that printer's pixels.
+inline void recordPage(const QString& path, const std::function<void(kv::gdi::Dc&)>& draw, int dpi = 600)
 {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter scratchPainter(&scratch);
     kv::gdi::DeviceCaps caps;
-    caps.horzRes = kPageWidth;
-    caps.vertRes = kPageHeight;
+    caps.horzRes = kPageWidth * dpi / 600;
+    caps.vertRes = kPageHeight * dpi / 600;
     caps.horzSizeMm = 203;
     caps.vertSizeMm = 279;
-    caps.logPixelsX = caps.logPixelsY = 600;
+    caps.logPixelsX = caps.logPixelsY = dpi;
     kv::gdi::PainterDevice device(scratchPainter, caps);
     kv::gdi::Dc reference(device);
     const kv::HDC ref = kv::registerDc(&reference);
     const kv::HDC hdc = kv::CREATEENHMETAFILE(ref, path);
     kv::unregisterDc(ref);
     ASSERT_NE(hdc, 0u);
-    kv::gdi::Dc* dc = kv::dcFromHandle(hdc);
-    kv::gdi::Pen none;
-    none.style = kv::gdi::PS_NULL;
-    dc->selectObject(kv::gdi::makeObject(none));
-    const auto fill = [dc](const kv::gdi::RectL& box, kv::gdi::ColorRef color) {
-        kv::gdi::Brush brush;
-        brush.color = color;
-        dc->selectObject(kv::gdi::makeObject(brush));
-        dc->rectangle(box);
-    };
-    if (coverPage)
-        fill({0, 0, kPageWidth, kPageHeight}, kWhite);
-    for (const Mark& mark : marks)
-        fill(mark.box, mark.color);
+    draw(*kv::dcFromHandle(hdc));
     const kv::HENHMETAFILE closed = kv::CLOSEENHMETAFILE(hdc);
     ASSERT_NE(closed, 0u);
     kv::DELETEENHMETAFILE(closed);
+}
+
+// A page whose drawing covers the whole printable area (a white rectangle without outline,
+// unless `coverPage` is false), with filled squares on top.
+inline void writePage(const QString& path, const std::vector<Mark>& marks, bool coverPage = true)
+{
+    recordPage(path, [&](kv::gdi::Dc& dc) {
+        kv::gdi::Pen none;
+        none.style = kv::gdi::PS_NULL;
+        dc.selectObject(kv::gdi::makeObject(none));
+        const auto fill = [&dc](const kv::gdi::RectL& box, kv::gdi::ColorRef color) {
+            kv::gdi::Brush brush;
+            brush.color = color;
+            dc.selectObject(kv::gdi::makeObject(brush));
+            dc.rectangle(box);
+        };
+        if (coverPage)
+            fill({0, 0, kPageWidth, kPageHeight}, kWhite);
+        for (const Mark& mark : marks)
+            fill(mark.box, mark.color);
+    });
 }
 
 inline kv::PageViewSettings printerSettings()
@@ -81,6 +91,10 @@ inline kv::PageViewSettings printerSettings()
     s.nVertRes = kPageHeight;
     s.nXOffset = kOffset;
     s.nYOffset = kOffset;
+    s.nPhysWidth = kPageWidth + 2 * kOffset;
+    s.nPhysHeight = kPageHeight + 2 * kOffset;
+    s.nLogPixelX = s.nLogPixelY = 600;
+    s.nBackClr = kMagenta;
     return s;
 }
 
@@ -101,6 +115,22 @@ inline std::optional<QRect> colourBox(const QImage& image, kv::gdi::ColorRef col
 inline bool hasColour(const QImage& image, int x, int y, kv::gdi::ColorRef color)
 {
     return (image.pixel(x, y) & 0xFFFFFF) == (kv::gdi::toQRgb(color) & 0xFFFFFF);
+}
+
+// Bounding box of the pixels darker than `grey` (0 to 255) inside `within` (the whole image when
+// empty), or nothing when there are none.
+inline std::optional<QRect> darkBox(const QImage& image, int grey = 128, QRect within = {})
+{
+    if (within.isEmpty())
+        within = image.rect();
+    QRect box;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (qGray(image.pixel(x, y)) < grey)
+                box |= QRect(x, y, 1, 1);
+    if (box.isNull())
+        return std::nullopt;
+    return box;
 }
 
 // Records message boxes for the life of the object.

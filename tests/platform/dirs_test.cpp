@@ -93,6 +93,28 @@ TEST_F(DirsTest, WorldWritableDirectoriesAreNeverTheWindowsDirectory)
     EXPECT_EQ(kv::windowsDirectory(), stateDir());
 }
 
+TEST_F(DirsTest, TheDirectoriesPassedOverForOthersWritingThemAreNamed)
+{
+    const QString open = makeDir("open"), alsoOpen = makeDir("also-open"), mine = makeDir("mine");
+    ::chmod(QFile::encodeName(open).constData(), 01777);
+    ::chmod(QFile::encodeName(alsoOpen).constData(), 0777);
+    struct Case {
+        QString windir, runtime;
+        std::vector<std::pair<QString, QString>> passedOver;  // variable, directory
+    };
+    for (const Case& c : {Case{open, mine, {{"WINDIR", open}}},
+                          Case{open, alsoOpen, {{"WINDIR", open}, {"XDG_RUNTIME_DIR", alsoOpen}}},
+                          Case{mine, alsoOpen, {}},  // WINDIR is taken: the rest was never tried
+                          Case{scratch.filePath("missing"), alsoOpen, {{"XDG_RUNTIME_DIR", alsoOpen}}},
+                          Case{QString(), mine, {}}}) {
+        env.set("WINDIR", c.windir);
+        env.set("XDG_RUNTIME_DIR", c.runtime);
+        std::vector<std::pair<QString, QString>> seen;
+        for (const kv::OpenDirectory& d : kv::passedOverOpenDirectories()) seen.emplace_back(d.variable, d.path);
+        EXPECT_EQ(seen, c.passedOver) << c.windir.toStdString() << " / " << c.runtime.toStdString();
+    }
+}
+
 TEST_F(DirsTest, WindowsDirectoryIsAPrivateStateDirectoryOtherwise)
 {
     ASSERT_FALSE(QFileInfo::exists(stateDir()));

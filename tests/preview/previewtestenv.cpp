@@ -62,21 +62,43 @@ void PreviewTest::TearDown()
     IsolatedProgramTest::TearDown();
 }
 
+QString PreviewTest::spoolPage(int number) const
+{
+    return spool.filePath(QStringLiteral("tmp%1.emf").arg(number, 4, 10, QLatin1Char('0')));
+}
+
 void PreviewTest::open(int pages, const IniLines& ini)
+{
+    for (int i = 1; i <= pages; ++i) {
+        writePageFile(spoolPage(i), i);
+        pageFiles << spoolPage(i);
+    }
+    openWritten(ini, false);
+}
+
+void PreviewTest::openFiles(const QStringList& sources, bool landscape, const IniLines& ini)
+{
+    for (int i = 1; i <= sources.size(); ++i) {
+        ASSERT_TRUE(QFile::copy(sources[i - 1], spoolPage(i))) << sources[i - 1].toStdString();
+        pageFiles << spoolPage(i);
+    }
+    openWritten(ini, landscape);
+}
+
+void PreviewTest::openWritten(const IniLines& ini, bool landscape)
 {
     IniLines settings{QStringLiteral("[General]"), QStringLiteral("Maximize=0")};
     settings << ini;
     writeText(cwd.filePath(QStringLiteral("KORVELLE.INI")), settings);
-    for (int i = 1; i <= pages; ++i) {
-        const QString path = spool.filePath(QStringLiteral("tmp%1.emf").arg(i, 4, 10, QLatin1Char('0')));
-        writePageFile(path, i);
-        pageFiles << path;
-    }
     writeText(kv::handoffFilePath(), {QStringLiteral("[General]"), QStringLiteral("Path=") + spool.path()});
 
     device = std::make_unique<kv::TPrinter>(QStringLiteral("Quarterly Report"), false, false,
                                             QStringLiteral("PDF File"));
     ASSERT_NE(device->hDC, 0u) << "the built-in PDF printer could not be made";
+    if (landscape)
+        device->SetLandscape();
+    else
+        device->SetPortrait();
     device->aMeta = pageFiles;
     preview = kv::KORVELLE::New(device.get(), false);
     ASSERT_TRUE(preview);

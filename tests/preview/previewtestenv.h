@@ -33,6 +33,9 @@ protected:
     // Opens the preview on `pages` page files with these settings; the window frame is then
     // 1024 x 768 at 0, 0. Failures are fatal (ASSERT) in the caller through HasFatalFailure.
     void open(int pages, const IniLines& ini = {});
+    // Opens the preview on copies of these page files (tmp0001… in their order), the printer
+    // turned when `landscape`.
+    void openFiles(const QStringList& sources, bool landscape, const IniLines& ini = {});
     // The frame of the window moved to 0, 0 and sized; the layout runs.
     void resizeFrame(int width, int height);
 
@@ -54,6 +57,10 @@ protected:
     QStringList pageFiles;                   // as written, before the move
     std::unique_ptr<kv::TPrinter> device;
     std::unique_ptr<kv::KORVELLE> preview;
+
+private:
+    QString spoolPage(int number) const;
+    void openWritten(const IniLines& ini, bool landscape);
 
 };
 

@@ -3,8 +3,6 @@
 
 #include <QDir>
 #include <algorithm>
-#include <QProcess>
-#include <QRegularExpression>
 
 namespace kvtest {
 namespace {
@@ -17,14 +15,8 @@ protected:
     {
         std::vector<int> counts;
         const QDir dir(pdf.path());
-        for (const QString& name : dir.entryList({"*.pdf"}, QDir::Files, QDir::Name)) {
-            QProcess info;
-            info.start(QStringLiteral("pdfinfo"), {dir.filePath(name)});
-            info.waitForFinished(30000);
-            const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
-                               .match(QString::fromUtf8(info.readAllStandardOutput()));
-            counts.push_back(m.hasMatch() ? m.captured(1).toInt() : -1);
-        }
+        for (const QString& name : dir.entryList({"*.pdf"}, QDir::Files, QDir::Name))
+            counts.push_back(pdfPageCount(dir.filePath(name)));
         std::sort(counts.begin(), counts.end());
         return counts;
     }

@@ -5,6 +5,7 @@
 #include "pageview/kvmetafile.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QWheelEvent>
 
 namespace kvtest {
@@ -55,6 +56,40 @@ TEST_F(WheelTest, ScrollsTheZoomedPageAndCtrlSteersTheZoom)
     EXPECT_GT(preview->aMeta[0]->nXorig, 0);
     roll(-1, Qt::ControlModifier);
     EXPECT_NEAR(kv::nCurFactor, 1.0, 1e-9);
+}
+
+} // namespace
+} // namespace kvtest
+
+namespace kvtest {
+namespace {
+
+// What the closed zoom list shows: its current entry, or without one its placeholder.
+QString shownFactor(const QComboBox& list)
+{
+    return list.currentIndex() >= 0 ? list.currentText() : list.placeholderText();
+}
+
+TEST_F(WheelTest, TheZoomListShowsTheFactorInForce)
+{
+    open(2);
+    ASSERT_FALSE(HasFatalFailure());
+    QComboBox* list = preview->oFactor;
+    ASSERT_TRUE(list);
+    EXPECT_EQ(shownFactor(*list), QStringLiteral("100 %"));
+    roll(1, Qt::ControlModifier);
+    EXPECT_EQ(shownFactor(*list), QStringLiteral("105 %"));
+    preview->SoftZoom(true);
+    EXPECT_EQ(shownFactor(*list), QStringLiteral("110 %"));
+    // Picking an entry shows it; a soft step from there shows the step's factor.
+    list->setCurrentIndex(2);
+    emit list->activated(2);
+    EXPECT_EQ(shownFactor(*list), QStringLiteral("300 %"));
+    preview->SoftZoom(false);
+    EXPECT_EQ(shownFactor(*list), QStringLiteral("295 %"));
+    EXPECT_EQ(list->count(), 9) << "the factor in force is no entry of its own";
+    roll(1, Qt::ControlModifier);
+    EXPECT_EQ(list->currentIndex(), 2);
 }
 
 } // namespace

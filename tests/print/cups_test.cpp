@@ -14,23 +14,8 @@
 
 namespace {
 
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000)) return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-bool schedulerRunning() { return run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains(QStringLiteral("scheduler is running")); }
-
-// The scheduler with its PDF queue, started with the project's set-up script when needed.
-bool ensureCups()
-{
-    if (!schedulerRunning() || !QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF")))
-        run(QStringLiteral(KV_SOURCE_DIR "/scripts/setup"), {QStringLiteral("--cups")});
-    return schedulerRunning() && QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF"));
-}
+using kvtest::ensureCups;
+using kvtest::runTool;
 
 // Where cups-pdf writes the queue's jobs: the "Out" line of its per-queue configuration.
 QString cupsPdfOutput()
@@ -60,7 +45,7 @@ QString waitForJobFile(const QString& dir, const QString& jobName)
 {
     QDeadlineTimer deadline(120000);
     while (!deadline.hasExpired()) {
-        const bool queueEmpty = run(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("PDF")}).trimmed().isEmpty();
+        const bool queueEmpty = runTool(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("PDF")}).trimmed().isEmpty();
         const QStringList files = QDir(dir).entryList({jobName + QStringLiteral("*.pdf")}, QDir::Files);
         if (queueEmpty && !files.isEmpty()) return QDir(dir).filePath(files.front());
         QThread::msleep(100);
@@ -107,6 +92,9 @@ TEST_F(PrintTest, TwoPagesThroughTheCupsPdfQueue)
 
 namespace {
 
+using kvtest::ensureCups;
+using kvtest::runTool;
+
 using kvtest::PrintTest;
 
 // A queue of its own that the test removes while a job is open: the job cannot be handed
@@ -115,7 +103,7 @@ TEST_F(PrintTest, AQueueThatVanishesMidJobIsReported)
 {
     if (!ensureCups()) GTEST_SKIP() << "no CUPS scheduler here, and scripts/setup --cups could not start one";
     const QString queue = QStringLiteral("KV-Vanish-%1").arg(QDateTime::currentMSecsSinceEpoch(), 0, 16);
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-v"), QStringLiteral("cups-pdf:/ci"),
+    runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-v"), QStringLiteral("cups-pdf:/ci"),
                                     QStringLiteral("-m"), QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"),
                                     QStringLiteral("-E")});
     if (!QPrinterInfo::availablePrinterNames().contains(queue)) GTEST_SKIP() << "lpadmin could not add a queue here";
@@ -127,7 +115,7 @@ TEST_F(PrintTest, AQueueThatVanishesMidJobIsReported)
     device.StartPage();
     device.Say(100, 100, QStringLiteral("never printed"));
     device.EndPage();
-    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+    runTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
     device.End();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].text.find("kvvanish"), std::string::npos) << messages[0].text;

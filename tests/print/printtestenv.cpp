@@ -1,7 +1,7 @@
 #include "printtestenv.h"
 
+#include <QPrinterInfo>
 #include <QProcess>
-#include <QRegularExpression>
 
 namespace kvtest {
 
@@ -14,8 +14,9 @@ void PrintTest::SetUp()
     kv::resetSharedPrinterState();
     kv::setMessageHandler([this](const kv::Message& m) { messages.push_back(m); });
     kv::setToneHandler([this](int hertz, int) { tones.push_back(hertz); });
-    kv::setPrinterChooser([this] {
+    kv::setPrinterChooser([this](const QString& why) {
         ++chooserCalls;
+        chooserReason = why;
         return chooserAnswer;
     });
 }
@@ -39,30 +40,26 @@ void PrintTest::usePrinters(const QStringList& names)
     kv::setPrinterListProvider([names] { return kv::PrinterList{names, kv::kPdfFilePrinter}; });
 }
 
-namespace {
-QString pdfinfo(const QString& file, const QStringList& options = {})
+QString runTool(const QString& program, const QStringList& args)
 {
     QProcess process;
-    process.start(QStringLiteral("pdfinfo"), options + QStringList{file});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
+    process.start(program, args);
+    if (!process.waitForFinished(60000)) return {};
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+namespace {
+bool schedulerRunning()
+{
+    return runTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains(QStringLiteral("scheduler is running"));
 }
 } // namespace
 
-int pdfPageCount(const QString& file)
+bool ensureCups()
 {
-    const auto match = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
-                           .match(pdfinfo(file));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-QSizeF pdfPageSizePoints(const QString& file, int page)
-{
-    const QString number = QString::number(page);
-    const auto match = QRegularExpression(QStringLiteral("^Page\\s+%1 size:\\s+([\\d.]+) x ([\\d.]+) pts").arg(number),
-                                          QRegularExpression::MultilineOption)
-                           .match(pdfinfo(file, {QStringLiteral("-f"), number, QStringLiteral("-l"), number}));
-    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+    if (!schedulerRunning() || !QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF")))
+        runTool(QStringLiteral(KV_SOURCE_DIR "/scripts/setup"), {QStringLiteral("--cups")});
+    return schedulerRunning() && QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF"));
 }
 
 } // namespace kvtest

@@ -8,6 +8,7 @@
 #include "print/printerstate.h"
 #include "print/procedural.h"
 #include "print/tprinter.h"
+#include "testenv.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ protected:
     std::vector<kv::Message> messages;
     std::vector<int> tones;  // hertz of each tone
     int chooserCalls = 0;
+    QString chooserReason;  // what the last choice was asked with
     std::optional<kv::PrinterChoice> chooserAnswer;  // what the print dialog answers
 
 private:
@@ -35,9 +37,11 @@ private:
     QByteArray savedPdfDir_;
 };
 
-// Pages of a PDF file as pdfinfo reports them; -1 when it cannot be read.
-int pdfPageCount(const QString& file);
-// Page size in points as pdfinfo reports it for one page; empty when unreadable.
-QSizeF pdfPageSizePoints(const QString& file, int page = 1);
+// A tool's standard output, empty when it did not finish within a minute.
+QString runTool(const QString& program, const QStringList& args);
+// A CUPS scheduler with the "PDF" queue, started with the project's set-up script when
+// needed; false where none runs and none can be started.
+bool ensureCups();
+
 
 } // namespace kvtest

@@ -1,6 +1,8 @@
 // PRINTBEGIN's choice of printer and the one current device of the procedural interface.
 #include "printtestenv.h"
 
+#include <QDir>
+
 namespace {
 
 using kvtest::PrintTest;
@@ -68,6 +70,44 @@ TEST_F(PrintTest, NoMatchSoundsAToneAndLetsTheUserChoose)
     const auto chosen = kv::PRINTBEGIN(QStringLiteral("Chosen"), false, false, QStringLiteral("epson"));
     EXPECT_NE(chosen->hDC, 0u);
     EXPECT_EQ(chosen->GetModel(), kv::kPdfFilePrinter);
+}
+
+TEST_F(PrintTest, TheChooserSaysWhyItIsAsked)
+{
+    usePrinters(kSimilar);
+    struct Case {
+        kv::PrinterSelector selector;
+        QString why;
+    };
+    for (const Case& c : {Case{QStringLiteral("epson"), QStringLiteral("The printer \"epson\" was not found: choose a printer")},
+                          Case{QString(), QStringLiteral("No printer was named: choose a printer")},
+                          Case{7LL, QStringLiteral("There is no printer number 7: choose a printer")}}) {
+        chooserReason.clear();
+        kv::PRINTBEGIN(QStringLiteral("Why"), false, false, c.selector);
+        EXPECT_EQ(chooserReason, c.why);
+    }
+    // Asked for by the caller, the choice needs no reason.
+    kv::PRINTBEGIN(QStringLiteral("Asked"), true);
+    EXPECT_EQ(chooserReason, QString());
+}
+
+TEST_F(PrintTest, ACancelledChoiceNeverPrintsEvenAfterTheOrientationIsSet)
+{
+    // The default printer (the built-in one here) must not take the job in the user's place.
+    chooserAnswer.reset();
+    const auto device = kv::PRINTBEGIN(QStringLiteral("Nobody's"), false, false, QStringLiteral("epson"));
+    ASSERT_EQ(device->hDC, 0u);
+    device->SetLandscape();
+    device->SetPortrait();
+    device->SetCopies(2);
+    EXPECT_EQ(device->hDC, 0u);
+    EXPECT_EQ(device->GetOrientation(), kv::kPortrait) << "the choices are still kept";
+    device->StartPage();
+    device->Say(100, 100, QStringLiteral("nowhere"));
+    device->EndPage();
+    device->End();
+    EXPECT_TRUE(QDir(pdfDir()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(PrintTest, WithoutAPrinterArgumentTheUserFlagDecides)
