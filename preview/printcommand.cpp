@@ -4,6 +4,7 @@
 #include "labeltext.h"
 
 #include "devicebridge.h"
+#include "fieldrule.h"
 #include "lang/kvgl.h"
 #include "pageview/kvmetafile.h"
 #include "pageview/pageloader.h"
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 
 namespace kv {
 namespace {
@@ -45,30 +45,6 @@ void printPageFile(HDC hdc, const QString& file)
         DELETEENHMETAFILE(meta);
     EndPage(hdc);
 }
-
-// A number field that refuses to lose the focus while its value breaks its rule.
-class FieldRule : public QObject {
-public:
-    FieldRule(QSpinBox* field, std::function<bool(int)> valid)
-        : QObject(field), field_(field), valid_(std::move(valid))
-    {
-        field->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusOut && field_->isEnabled() && !valid_(field_->value())) {
-            defaultBeep();
-            QTimer::singleShot(0, field_, [f = field_] { f->setFocus(); f->selectAll(); });
-        }
-        return false;
-    }
-
-private:
-    QSpinBox* field_;
-    std::function<bool(int)> valid_;
-};
 
 } // namespace
 
