@@ -22,6 +22,9 @@ const char* const kProgramTexts[] = {
     "Reduce [-]", "Selected pages", "Send &to", "Stop", "Uncompressed",
     "Write compressed in interlaced mode", "Write compressed", "Write in interlaced mode",
     "Zoom &Factor", "exists!", "overwrite existing files", "to", "zip files",
+    // The progress and the outcome of a save.
+    "Page %1 of %2", "1 file written to %1", "%1 files written to %2", "Archive written: %1",
+    "No file was written.", "No archive was made.", "Saving cancelled.", "Saving stopped.",
 };
 
 struct SourceRow {
