@@ -9,6 +9,7 @@
 #include "preview/previewwindow.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -40,6 +41,11 @@ void writeText(const QString& path, const QStringList& lines)
     file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
 }
 
+QString spoolPageName(int number)
+{
+    return QStringLiteral("tmp%1.emf").arg(number, 4, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
 void PreviewTest::SetUp()
@@ -64,14 +70,52 @@ void PreviewTest::TearDown()
 
 void PreviewTest::open(int pages, const IniLines& ini)
 {
-    IniLines settings{QStringLiteral("[General]"), QStringLiteral("Maximize=0")};
-    settings << ini;
-    writeText(cwd.filePath(QStringLiteral("KORVELLE.INI")), settings);
     for (int i = 1; i <= pages; ++i) {
-        const QString path = spool.filePath(QStringLiteral("tmp%1.emf").arg(i, 4, 10, QLatin1Char('0')));
+        const QString path = spool.filePath(spoolPageName(i));
         writePageFile(path, i);
         pageFiles << path;
     }
+    openPreview(ini);
+}
+
+void PreviewTest::openWith(const QStringList& sourcePages, const IniLines& ini)
+{
+    for (int i = 1; i <= sourcePages.size(); ++i) {
+        const QString path = spool.filePath(spoolPageName(i));
+        ASSERT_TRUE(QFile::copy(sourcePages[i - 1], path)) << sourcePages[i - 1].toStdString();
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        pageFiles << path;
+    }
+    openPreview(ini);
+}
+
+void PreviewTest::whileModal(const std::function<void()>& start, const std::function<void(QDialog&)>& drive)
+{
+    bool driven = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        driven = true;
+        drive(*dialog);
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog is still open";
+            dialog->reject();
+        }
+    });
+    poll.start();
+    start();
+    EXPECT_TRUE(driven) << "no modal dialog opened";
+}
+
+void PreviewTest::openPreview(const IniLines& ini)
+{
+    IniLines settings{QStringLiteral("[General]"), QStringLiteral("Maximize=0")};
+    settings << ini;
+    writeText(cwd.filePath(QStringLiteral("KORVELLE.INI")), settings);
     writeText(kv::handoffFilePath(), {QStringLiteral("[General]"), QStringLiteral("Path=") + spool.path()});
 
     device = std::make_unique<kv::TPrinter>(QStringLiteral("Quarterly Report"), false, false,

@@ -10,10 +10,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
+class QDialog;
 class QMenu;
 
 namespace kv {
@@ -33,6 +35,11 @@ protected:
     // Opens the preview on `pages` page files with these settings; the window frame is then
     // 1024 x 768 at 0, 0. Failures are fatal (ASSERT) in the caller through HasFatalFailure.
     void open(int pages, const IniLines& ini = {});
+    // The same on copies of the given page files (real pages of other programs, say).
+    void openWith(const QStringList& sourcePages, const IniLines& ini = {});
+    // Calls `start`, which opens a modal dialog, and runs `drive` on that dialog inside its
+    // loop once it is up. A dialog that `drive` leaves open is rejected, and the test fails.
+    void whileModal(const std::function<void()>& start, const std::function<void(QDialog&)>& drive);
     // The frame of the window moved to 0, 0 and sized; the layout runs.
     void resizeFrame(int width, int height);
 
@@ -55,6 +62,9 @@ protected:
     std::unique_ptr<kv::TPrinter> device;
     std::unique_ptr<kv::KORVELLE> preview;
 
+private:
+    // Writes the settings and the hand-off file and opens the preview on pageFiles.
+    void openPreview(const IniLines& ini);
 };
 
 } // namespace kvtest
