@@ -58,11 +58,7 @@ void PreviewTest::SetUp()
 
 void PreviewTest::TearDown()
 {
-    if (preview && preview->oWnd)
-        preview->oWnd->close();
-    QCoreApplication::processEvents();
-    preview.reset();
-    device.reset();
+    closePreview();
     QCoreApplication::processEvents();
     kv::setToneHandler({});
     IsolatedProgramTest::TearDown();
@@ -76,6 +72,16 @@ void PreviewTest::open(int pages, const IniLines& ini)
         pageFiles << path;
     }
     openPreview(ini);
+}
+
+void PreviewTest::closePreview()
+{
+    if (preview && preview->oWnd)
+        preview->oWnd->close();
+    QCoreApplication::processEvents();
+    preview.reset();
+    device.reset();
+    pageFiles.clear();
 }
 
 void PreviewTest::openWith(const QStringList& sourcePages, const IniLines& ini)

@@ -37,6 +37,8 @@ protected:
     void open(int pages, const IniLines& ini = {});
     // The same on copies of the given page files (real pages of other programs, say).
     void openWith(const QStringList& sourcePages, const IniLines& ini = {});
+    // Closes the window and ends the preview and its device (a test may then open another).
+    void closePreview();
     // Calls `start`, which opens a modal dialog, and runs `drive` on that dialog inside its
     // loop once it is up. A dialog that `drive` leaves open is rejected, and the test fails.
     void whileModal(const std::function<void()>& start, const std::function<void(QDialog&)>& drive);

@@ -130,7 +130,7 @@ TEST_F(SaveDialogTest, CaptionsComeFromTheLanguageTable)
             EXPECT_TRUE(control<QAbstractButton>(d, 110)->toolTip().isEmpty());
             clickButton(d, 102);
         });
-        closePreview();
+        startOver();
     }
 }
 
@@ -199,7 +199,7 @@ TEST_F(SaveDialogTest, AStoredOptionIsRestoredUntilTheFormatChanges)
             clickButton(d, 101);
         });
         EXPECT_EQ(setting("Option"), row.first) << row.shown;
-        closePreview();
+        startOver();
     }
 }
 
@@ -232,7 +232,7 @@ TEST_F(SaveDialogTest, TheOptionIndexIsTheFirstOptionBeginningWithTheStoredText)
         ASSERT_TRUE(tiff) << row.stored;
         EXPECT_EQ(tiff->compression, row.compression) << row.stored;
         EXPECT_EQ(setting("Option"), row.stored);  // kept as it was, not replaced by an entry
-        closePreview();
+        startOver();
     }
 }
 

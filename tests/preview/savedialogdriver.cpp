@@ -23,14 +23,9 @@ void SaveDialogDriver::saveAs(const std::function<void(QDialog&)>& drive)
     whileModal([this] { preview->PrViewSave(); }, drive);
 }
 
-void SaveDialogDriver::closePreview()
+void SaveDialogDriver::startOver()
 {
-    if (preview && preview->oWnd)
-        preview->oWnd->close();
-    QCoreApplication::processEvents();
-    preview.reset();
-    device.reset();
-    pageFiles.clear();
+    closePreview();
     messages.messages.clear();
     for (const QString& file : savedFiles())
         QFile::remove(cwd.filePath(file));

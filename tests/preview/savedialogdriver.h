@@ -20,8 +20,8 @@ class SaveDialogDriver : public PreviewTest {
 protected:
     // Opens the dialog through the preview's Save as command and runs `drive` on it.
     void saveAs(const std::function<void(QDialog&)>& drive);
-    // Closes the window and ends the preview, so that the test can open another.
-    void closePreview();
+    // Ends the preview and forgets what it showed and saved, for the test to open another.
+    void startOver();
     // Puts the shipped language table (German and Spanish beside English) in the current
     // directory, for the next preview to open.
     void useShippedLanguageTable();
