@@ -1,5 +1,5 @@
-// The commands of the File menu that are not about viewing: Send to, Save as and the saving
-// of pages behind it.
+// The commands of the File menu that are not about viewing: Send to, and the saving of pages
+// behind Save as (the dialog itself: savecommand.cpp).
 #include "korvelle.h"
 
 #include "export/imageexport.h"
@@ -48,11 +48,6 @@ private:
 void KORVELLE::Email()
 {
     stopBox("Not ready");
-}
-
-void KORVELLE::PrViewSave()
-{
-    stopBox("Saving pages is not available in this version of the preview.");
 }
 
 std::optional<bool> KORVELLE::Img_Save(const QStringList& pages, const QString& cOutput, const QString& cFormat,

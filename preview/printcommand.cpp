@@ -4,6 +4,7 @@
 #include "labeltext.h"
 
 #include "devicebridge.h"
+#include "fieldrule.h"
 #include "gdi/pageplacement.h"
 #include "lang/kvgl.h"
 #include "pageview/kvmetafile.h"
@@ -26,7 +27,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTimer>
 
 namespace kv {
 namespace {
@@ -63,30 +63,6 @@ void printPage(HDC hdc, const QString& file, HENHMETAFILE shown, const gdi::Devi
     playPlaced(hdc, shown, printer);
     EndPage(hdc);
 }
-
-// A number field that refuses to lose the focus while its value breaks its rule.
-class FieldRule : public QObject {
-public:
-    FieldRule(QSpinBox* field, std::function<bool(int)> valid)
-        : QObject(field), field_(field), valid_(std::move(valid))
-    {
-        field->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusOut && field_->isEnabled() && !valid_(field_->value())) {
-            defaultBeep();
-            QTimer::singleShot(0, field_, [f = field_] { f->setFocus(); f->selectAll(); });
-        }
-        return false;
-    }
-
-private:
-    QSpinBox* field_;
-    std::function<bool(int)> valid_;
-};
 
 } // namespace
 

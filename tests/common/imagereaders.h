@@ -45,4 +45,8 @@ std::optional<PillowFacts> readWithPillow(const QString& file, QString* error = 
 // Whether two images hold the same RGB pixels (alpha ignored).
 bool sameRgb(const QImage& a, const QImage& b);
 
+// Share of the dark pixels of `a` that have a dark pixel of `b` within two pixels (1 when `a`
+// has none): how much of one rendering's ink the other has, small shifts allowed.
+double darkCovered(const QImage& a, const QImage& b);
+
 } // namespace kvtest

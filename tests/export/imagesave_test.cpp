@@ -76,27 +76,6 @@ std::vector<uint16_t> tableAtQuality(int quality, const QString& scratch)
     return facts ? facts->luminanceTable : std::vector<uint16_t>{};
 }
 
-// Share of the dark pixels of `a` that have a dark pixel of `b` within two pixels.
-double darkCovered(const QImage& a, const QImage& b)
-{
-    const auto dark = [](const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; };
-    int64_t darkA = 0, covered = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            if (!dark(a, x, y))
-                continue;
-            ++darkA;
-            bool found = false;
-            for (int dy = -2; dy <= 2 && !found; ++dy)
-                for (int dx = -2; dx <= 2 && !found; ++dx) {
-                    const int u = x + dx, v = y + dy;
-                    found = u >= 0 && v >= 0 && u < b.width() && v < b.height() && dark(b, u, v);
-                }
-            covered += found;
-        }
-    return darkA ? double(covered) / double(darkA) : 1.0;
-}
-
 class SaveTest : public ExportTest {
 protected:
     kv::SaveRequest request(const QStringList& pages, const QString& name, const QString& format = kPng)

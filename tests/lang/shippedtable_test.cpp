@@ -29,6 +29,9 @@ const char* const kProgramTexts[] = {
     "There is no printer: nothing was printed.", "There is no printer number %1: choose a printer",
     "No printer was named: choose a printer", "The printer \"%1\" was not found: choose a printer",
     "%1 (in $%2) was ignored: other users can write to it.", "The hand-off file was looked for as %1.",
+    // The progress and the outcome of a save.
+    "Page %1 of %2", "1 file written to %1", "%1 files written to %2", "Archive written: %1",
+    "No file was written.", "No archive was made.", "Saving cancelled.", "Saving stopped.",
 };
 
 struct SourceRow {

@@ -9,6 +9,7 @@
 #include "preview/previewwindow.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -40,6 +41,7 @@ void writeText(const QString& path, const QStringList& lines)
     file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
 }
 
+
 } // namespace
 
 void PreviewTest::SetUp()
@@ -52,11 +54,7 @@ void PreviewTest::SetUp()
 
 void PreviewTest::TearDown()
 {
-    if (preview && preview->oWnd)
-        preview->oWnd->close();
-    QCoreApplication::processEvents();
-    preview.reset();
-    device.reset();
+    closePreview();
     QCoreApplication::processEvents();
     kv::setToneHandler({});
     IsolatedProgramTest::TearDown();
@@ -80,9 +78,42 @@ void PreviewTest::openFiles(const QStringList& sources, bool landscape, const In
 {
     for (int i = 1; i <= sources.size(); ++i) {
         ASSERT_TRUE(QFile::copy(sources[i - 1], spoolPage(i))) << sources[i - 1].toStdString();
+        QFile::setPermissions(spoolPage(i), QFile::ReadOwner | QFile::WriteOwner);
         pageFiles << spoolPage(i);
     }
     openWritten(ini, landscape);
+}
+
+void PreviewTest::closePreview()
+{
+    if (preview && preview->oWnd)
+        preview->oWnd->close();
+    QCoreApplication::processEvents();
+    preview.reset();
+    device.reset();
+    pageFiles.clear();
+}
+
+void PreviewTest::whileModal(const std::function<void()>& start, const std::function<void(QDialog&)>& drive)
+{
+    bool driven = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        driven = true;
+        drive(*dialog);
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog is still open";
+            dialog->reject();
+        }
+    });
+    poll.start();
+    start();
+    EXPECT_TRUE(driven) << "no modal dialog opened";
 }
 
 void PreviewTest::openWritten(const IniLines& ini, bool landscape)

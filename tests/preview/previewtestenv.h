@@ -10,10 +10,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
+class QDialog;
 class QMenu;
 
 namespace kv {
@@ -33,9 +35,14 @@ protected:
     // Opens the preview on `pages` page files with these settings; the window frame is then
     // 1024 x 768 at 0, 0. Failures are fatal (ASSERT) in the caller through HasFatalFailure.
     void open(int pages, const IniLines& ini = {});
-    // Opens the preview on copies of these page files (tmp0001… in their order), the printer
-    // turned when `landscape`.
-    void openFiles(const QStringList& sources, bool landscape, const IniLines& ini = {});
+    // Opens the preview on copies of these page files (tmp0001… in their order; real pages
+    // of other programs, say), the printer turned when `landscape`.
+    void openFiles(const QStringList& sources, bool landscape = false, const IniLines& ini = {});
+    // Closes the window and ends the preview and its device (a test may then open another).
+    void closePreview();
+    // Calls `start`, which opens a modal dialog, and runs `drive` on that dialog inside its
+    // loop once it is up. A dialog that `drive` leaves open is rejected, and the test fails.
+    void whileModal(const std::function<void()>& start, const std::function<void(QDialog&)>& drive);
     // The frame of the window moved to 0, 0 and sized; the layout runs.
     void resizeFrame(int width, int height);
 
@@ -60,8 +67,8 @@ protected:
 
 private:
     QString spoolPage(int number) const;
+    // Writes the settings and the hand-off file and opens the preview on pageFiles.
     void openWritten(const IniLines& ini, bool landscape);
-
 };
 
 } // namespace kvtest
