@@ -13,7 +13,8 @@
 
 namespace kv {
 
-enum class TiffCompression { None, Lzw, PackBits };
+// Group4: one bit a pixel, black where the page is darker than middle grey (CCITT T.6).
+enum class TiffCompression { None, Lzw, PackBits, Group4 };
 
 struct PngOptions {
     int deflateLevel = 6;   // 0 stores the pixels uncompressed

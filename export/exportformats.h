@@ -1,7 +1,8 @@
 #pragma once
-// The seven output formats of Save as and the numbers that travel with them: the format code
-// a format entry gives, the option list a format offers (GETOPTION), the option code an
-// option's position gives, and the flag word the image-export component receives for it.
+// The output formats of Save as and the numbers that travel with them: the format code a
+// format entry gives, the option list a format offers (GETOPTION), the option code an option's
+// position gives, and the flag word the image-export component receives for it. Seven formats
+// write one file per page; PDF and multi-page TIFF write all pages into one file.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -19,19 +20,27 @@ enum FormatCode : int32_t {
     kFormatPcx = 64,
     kFormatJpeg = 128,
     kFormatPng = 256,
+    kFormatPdf = 512,        // all pages in one PDF file
+    kFormatTiffPages = 1024, // all pages in one multi-page TIFF file
 };
 
+// True for the formats that write all pages of a save into one file.
+bool isDocumentFormat(int32_t formatCode);
+
 // The options offered for a format text (surrounding blanks ignored), each through the
-// language lookup: JPEG, TIFF and PNG have some, every other format none. A new list each call.
+// language lookup: JPEG, TIFF, PNG, PDF and multi-page TIFF have some, every other format
+// none. A new list each call.
 QStringList GETOPTION(const QString& format);
 
-// The format code of a format entry: the first of the keys "BMP", "JP", "EMF", "PCX", "TIF",
-// "PNG", "WMF" that the text contains (case counts); kFormatNone when it contains none.
+// The format code of a format entry: the first of the keys "multi-page" (multi-page TIFF,
+// ahead of "TIF", which its text contains too), "BMP", "JP", "EMF", "PCX", "TIF", "PNG", "WMF",
+// "PDF" that the text contains (case counts); kFormatNone when it contains none.
 int32_t formatCode(const QString& format);
 
 // The option code for the 1-based position of the chosen option (JPEG 500/600, TIFF
-// 101/102/106, PNG 1000/10000/11000; PNG's first option "None" has none). Nothing for a
-// position outside the list and for formats without options.
+// 101/102/106, PNG 1000/10000/11000; PNG's first option "None" has none; multi-page TIFF
+// 101/102/106/107, PDF 1200/1201). Nothing for a position outside the list and for formats
+// without options.
 std::optional<int32_t> optionCode(int32_t formatCode, int optionIndex);
 
 // The flag word for an option code: 0x0C19 combined with the option's bits. Only the low 16

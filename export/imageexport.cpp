@@ -31,15 +31,6 @@ int jpegQuality(uint32_t flags)
     return level == 0 ? 75 : int(20 + 5 * level);
 }
 
-TiffCompression tiffCompression(uint32_t flags)
-{
-    switch (flags & 0xE0) {
-    case 0x20: return TiffCompression::None;
-    case 0xC0: return TiffCompression::PackBits;
-    default: return TiffCompression::Lzw;
-    }
-}
-
 // Level 3 packs a page within a few per cent of level 6 at half the time: pages are mostly
 // paper, which every level turns into runs.
 PngOptions pngOptions(uint32_t flags)
@@ -92,6 +83,28 @@ template <class Write> ExportResult saveAtomically(const QString& file, Write wr
 
 } // namespace
 
+TiffCompression tiffCompression(uint32_t flags)
+{
+    switch (flags & 0xE0) {
+    case 0x20: return TiffCompression::None;
+    case 0xC0: return TiffCompression::PackBits;
+    case 0xE0: return TiffCompression::Group4;
+    default: return TiffCompression::Lzw;
+    }
+}
+
+RenderedPage renderForExport(const gdi::Picture& picture, double dpi)
+{
+    const QRectF frame = gdi::pictureFrame(picture.header);
+    if (!(frame.width() > 0 && frame.height() > 0))
+        return {{}, 0, QStringLiteral("the page has no size")};
+    const double fit = fittingDpi(frame, dpi);
+    RenderedPage page{gdi::renderPictureDpi(picture, fit), fit, {}};
+    if (page.image.isNull())
+        page.reason = QStringLiteral("the page has no size that can be rendered");
+    return page;
+}
+
 double exportResolution(const QString& iniPath)
 {
     const QString section = QStringLiteral("Save2File"), key = QStringLiteral("Resolution");
@@ -130,15 +143,11 @@ ExportResult PreparedExport::writeRaster() const
 {
     if (!picture_)
         return {kExportNoPicture, QStringLiteral("no metafile to write")};
-    const QRectF frame = gdi::pictureFrame(picture_->header);
-    if (!(frame.width() > 0 && frame.height() > 0))
-        return {kExportNoPicture, QStringLiteral("the page has no size")};
-    const double dpi = fittingDpi(frame, dpi_);
-    const QImage image = gdi::renderPictureDpi(*picture_, dpi);
-    if (image.isNull())
-        return {kExportNoPicture, QStringLiteral("the page has no size that can be rendered")};
+    const RenderedPage page = renderForExport(*picture_, dpi_);
+    if (page.image.isNull())
+        return {kExportNoPicture, page.reason};
     return saveAtomically(file_, [&](QIODevice& out, QString& error) {
-        return encode(image, QPointF(dpi, dpi), format_, flags_, out, error);
+        return encode(page.image, QPointF(page.dpi, page.dpi), format_, flags_, out, error);
     });
 }
 

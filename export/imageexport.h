@@ -7,11 +7,13 @@
 //
 // Flag word bits, beyond those the option texts produce: JPEG quality in bits 12 to 15
 // (0xF: 95, 0x3: 35, none: 75); TIFF compression in bits 5 to 7 (0x20 none, 0xC0 PackBits,
-// anything else LZW); PNG bit 1 deflates at level 3 (else the pixels are stored), bit 16
-// interlaces (Adam7).
+// 0xE0 CCITT Group 4, anything else LZW); PNG bit 1 deflates at level 3 (else the pixels are
+// stored), bit 16 interlaces (Adam7); PDF bit 17 writes PDF/A-1b.
 //
 // The work is split so that the part that needs the metafile handle runs on the caller's
 // thread (handles belong to the user-interface thread) and the rest, the costly part, on any.
+#include "encoders.h"
+
 #include "gdi/metafileapi.h"
 
 #include <QString>
@@ -25,6 +27,21 @@ namespace kv {
 // settings file, 72 to 1200; anything else (missing, out of range, not a number) gives 150.
 inline constexpr double kDefaultExportDpi = 150;
 double exportResolution(const QString& iniPath);
+
+inline constexpr uint32_t kPdfArchiveFlag = 0x20000;
+
+// The TIFF compression a flag word asks for.
+TiffCompression tiffCompression(uint32_t flags);
+
+// A picture's frame rendered on white for a raster file: at `dpi`, or at the finest
+// resolution that fits the renderer's limits when the page is too large for `dpi`. A null
+// image, with the reason, when the picture has no size that can be rendered.
+struct RenderedPage {
+    QImage image;
+    double dpi = 0;
+    QString reason;
+};
+RenderedPage renderForExport(const gdi::Picture& picture, double dpi);
 
 enum ExportStatus : int {
     kExportWritten = 0,

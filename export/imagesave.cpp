@@ -1,5 +1,6 @@
 #include "imagesave.h"
 
+#include "documentexport.h"
 #include "exportformats.h"
 #include "imageexport.h"
 #include "outputnames.h"
@@ -26,6 +27,17 @@ namespace kv {
 namespace {
 
 using namespace std::chrono_literals;
+
+void stopAtExisting(const QString& file)
+{
+    stopBox(file.toStdString() + KV_GL(QStringLiteral(" exists.")).toStdString());
+}
+
+void reportFailure(const QString& file, const ExportResult& result)
+{
+    // The component's failure: the program's own text, then which file and why.
+    stopBox("Error while saving file.\n" + (file + QStringLiteral(": ") + result.reason).toStdString());
+}
 
 // Pages being written elsewhere, oldest first. Results are taken in page order, so the
 // messages come in page order, and at most a few pages wait at once (each holds a page).
@@ -70,8 +82,8 @@ private:
         files_.pop_front();
         if (result.written())
             ++written_;
-        else  // the component's failure: the program's own text, then which file and why
-            stopBox("Error while saving file.\n" + (file + QStringLiteral(": ") + result.reason).toStdString());
+        else
+            reportFailure(file, result);
     }
 
     SaveProgress& progress_;
@@ -87,11 +99,64 @@ void deleteFiles(const QStringList& files)
         QFile::remove(file);
 }
 
-SaveReport save(const SaveRequest& request, SaveProgress& follow)
+// The picture a document page is drawn from: for a PDF an enhanced page file itself, whose
+// frame is its sheet; otherwise (Windows metafiles, TIFF pages, a page file that cannot be
+// read) the page recorded afresh as the one-file-per-page formats record it.
+gdi::PicturePtr documentPicture(const SaveRequest& request, int32_t format, const QString& page)
 {
-    const int32_t format = formatCode(request.format);
-    const std::optional<int32_t> option = optionCode(format, request.optionIndex);
-    SaveReport report;
+    if (format == kFormatPdf && !request.wmfPages) {
+        const HENHMETAFILE own = GETENHMETAFILE(page);
+        if (own != 0) {
+            gdi::PicturePtr picture = pictureOf(own);
+            DELETEENHMETAFILE(own);
+            return picture;
+        }
+    }
+    if (!request.device)
+        return nullptr;
+    const HENHMETAFILE recorded = recordPageForExport(*request.device, page, request.wmfPages);
+    gdi::PicturePtr picture = pictureOf(recorded);
+    if (recorded != 0)
+        DELETEENHMETAFILE(recorded);
+    return picture;
+}
+
+// All pages into the one file the output name names.
+void saveDocument(const SaveRequest& request, SaveProgress& follow, int32_t format, uint32_t flags, SaveReport& report)
+{
+    const QString file = request.outputName.trimmed();
+    if (!request.overwrite && QFile::exists(file)) {
+        stopAtExisting(file);
+        report.outcome = SaveOutcome::StoppedAtExisting;
+        return;
+    }
+    gdi::loadCompatibleFaces();
+    const gdi::DeviceCaps printer = request.device ? request.device->caps() : gdi::DeviceCaps{};
+    const int count = int(request.pages.size());
+    DocumentExport document(file, format, flags, request.document, count, request.dpi);
+    ExportResult result;
+    for (int i = 0; i < count && result.written(); ++i) {
+        if (follow.cancelRequested()) {
+            report.outcome = SaveOutcome::Cancelled;  // the unfinished file is dropped
+            return;
+        }
+        follow.pageStarted(i + 1, count, file);
+        const gdi::PicturePtr picture = documentPicture(request, format, request.pages[i]);
+        result = picture ? document.addPage(*picture, printer) : ExportResult{kExportNoPicture, QStringLiteral("no metafile to write")};
+        follow.wait();
+    }
+    if (result.written())
+        result = document.finish();
+    if (!result.written()) {
+        reportFailure(file, result);
+        return;
+    }
+    report.outputFiles << file;
+    report.written = 1;
+}
+
+void savePages(const SaveRequest& request, SaveProgress& follow, int32_t format, uint32_t flags, SaveReport& report)
+{
     PagePipeline pipeline(follow);
     const int count = int(request.pages.size());
     for (int i = 0; i < count; ++i) {
@@ -109,19 +174,32 @@ SaveReport save(const SaveRequest& request, SaveProgress& follow)
             if (QFile::exists(file)) {
                 pipeline.drain();
                 report.written = pipeline.written();
-                stopBox(file.toStdString() + KV_GL(QStringLiteral(" exists.")).toStdString());
+                stopAtExisting(file);
                 report.outcome = SaveOutcome::StoppedAtExisting;
-                return report;
+                return;
             }
         }
         follow.pageStarted(i + 1, count, file);
         const HENHMETAFILE recorded = request.device ? recordPageForExport(*request.device, page, request.wmfPages) : 0;
-        pipeline.submit(PreparedExport(recorded, file, format, flagWord(option), request.owner, request.dpi));
+        pipeline.submit(PreparedExport(recorded, file, format, flags, request.owner, request.dpi));
         if (recorded != 0)
             DELETEENHMETAFILE(recorded);
     }
     pipeline.drain();
     report.written = pipeline.written();
+}
+
+SaveReport save(const SaveRequest& request, SaveProgress& follow)
+{
+    const int32_t format = formatCode(request.format);
+    const uint32_t flags = flagWord(optionCode(format, request.optionIndex));
+    SaveReport report;
+    if (isDocumentFormat(format))
+        saveDocument(request, follow, format, flags, report);
+    else
+        savePages(request, follow, format, flags, report);
+    if (report.outcome == SaveOutcome::StoppedAtExisting)
+        return report;
     if (report.outcome == SaveOutcome::Cancelled) {
         if (request.zip)
             deleteFiles(report.outputFiles);
@@ -129,7 +207,8 @@ SaveReport save(const SaveRequest& request, SaveProgress& follow)
     }
     if (request.zip) {
         const QString name = request.outputName.trimmed();
-        if (QFile::exists(name) && !request.overwrite) {
+        // A document's own file has that name: it was checked before it was written.
+        if (!isDocumentFormat(format) && QFile::exists(name) && !request.overwrite) {
             stopBox((name + QLatin1Char(' ') + KV_GL(QStringLiteral("exists!"))).toStdString(),
                     KV_GL(QStringLiteral("Stop")).toStdString());
         } else {

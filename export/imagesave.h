@@ -1,6 +1,9 @@
 #pragma once
 // Img_Save's work: the chosen pages written one output file each through the image-export
 // component, optionally packed into one archive, with the program's messages in page order.
+// The document formats (PDF, multi-page TIFF) write all chosen pages into the one file the
+// output name names, without a page number (export/documentexport.h); the archive then packs
+// that one file.
 //
 // Pages are recorded one after the other on the calling (user-interface) thread, which
 // owns the metafile handles; rendering, encoding and writing run on a pool of worker
@@ -26,6 +29,7 @@ struct SaveRequest {
     TPrinter* device = nullptr;  // the printer device whose context the pages are recorded against
     qulonglong owner = 0;      // the window the save belongs to
     double dpi = 150;          // raster resolution
+    QString document;          // the document's name: the title of a PDF
 };
 
 enum class SaveOutcome {
@@ -36,8 +40,8 @@ enum class SaveOutcome {
 
 struct SaveReport {
     SaveOutcome outcome = SaveOutcome::Done;
-    QStringList outputFiles;  // the output file list, one name per processed page
-    int written = 0;          // pages the component wrote
+    QStringList outputFiles;  // the output file list, one name per processed page (documents: the one file, once written)
+    int written = 0;          // pages the component wrote (documents: 1 when the file was written)
     QString archive;          // the archive written, empty when none
 };
 

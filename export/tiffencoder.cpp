@@ -1,7 +1,10 @@
 // TIFF through libtiff: 8-bit RGB, contiguous samples, strips of about 64 KiB, resolution in
-// dots per inch, compression none, LZW (with the horizontal predictor) or PackBits. libtiff
-// writes through callbacks onto the QIODevice, so files and buffers take the same road.
+// dots per inch, compression none, LZW (with the horizontal predictor) or PackBits; or one bit
+// a pixel (black on white) with CCITT Group 4, the fax compression. libtiff writes through
+// callbacks onto the QIODevice, so files and buffers take the same road, and one directory per
+// page, so a file can hold a whole report.
 #include "encoders.h"
+#include "tiffpages.h"
 
 #include "rgbrows.h"
 
@@ -14,14 +17,25 @@ namespace kv {
 
 namespace {
 
+} // namespace
+
 struct TiffTarget {
     QIODevice* out;
     QString message;
 };
 
+namespace {
+
 TiffTarget* targetOf(thandle_t handle) { return static_cast<TiffTarget*>(handle); }
 
-tmsize_t onRead(thandle_t, void*, tmsize_t) { return 0; }
+// libtiff reads back the directories written so far when it links a new page to them.
+tmsize_t onRead(thandle_t handle, void* data, tmsize_t size)
+{
+    QIODevice* out = targetOf(handle)->out;
+    if (!out->isReadable())
+        return 0;
+    return tmsize_t(std::max<qint64>(0, out->read(static_cast<char*>(data), qint64(size))));
+}
 
 tmsize_t onWrite(thandle_t handle, void* data, tmsize_t size)
 {
@@ -68,51 +82,34 @@ uint16_t compressionTag(TiffCompression compression)
     case TiffCompression::None: return COMPRESSION_NONE;
     case TiffCompression::Lzw: return COMPRESSION_LZW;
     case TiffCompression::PackBits: return COMPRESSION_PACKBITS;
+    case TiffCompression::Group4: return COMPRESSION_CCITTFAX4;
     }
     return COMPRESSION_NONE;
 }
 
-struct TiffFile {
-    TIFF* tif = nullptr;
-    ~TiffFile()
-    {
-        if (tif)
-            TIFFClose(tif);
-    }
-};
+// A pixel darker than the middle grey is black: report text and rules stay whole.
+constexpr int kBlackBelow = 128;
 
-struct TiffOptions {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    ~TiffOptions() { TIFFOpenOptionsFree(options); }
-};
-
-} // namespace
-
-bool encodeTiff(const QImage& image, QPointF dpi, TiffCompression compression, QIODevice& out, QString& error)
+void packBlackBits(const uint8_t* rgb, int width, std::vector<uint8_t>& bits)
 {
-    RgbRows rows(image);
-    if (rows.width() <= 0 || rows.height() <= 0) {
-        error = QStringLiteral("the image is empty");
-        return false;
+    std::fill(bits.begin(), bits.end(), uint8_t(0));
+    for (int x = 0; x < width; ++x) {
+        const uint8_t* p = rgb + 3 * x;
+        if ((p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000 < kBlackBelow)
+            bits[size_t(x) / 8] |= uint8_t(0x80u >> (x % 8));
     }
-    TiffTarget target{&out, {}};
-    TiffOptions options;
-    TIFFOpenOptionsSetErrorHandlerExtR(options.options, onError, &target);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.options, onWarning, &target);
-    TiffFile file;
-    file.tif = TIFFClientOpenExt("page.tif", "w", &target, onRead, onWrite, onSeek, onClose, onSize, onMap, onUnmap,
-                                 options.options);
-    if (!file.tif) {
-        error = target.message.isEmpty() ? QStringLiteral("libtiff could not start the file") : target.message;
-        return false;
-    }
-    TIFF* tif = file.tif;
-    const uint32_t rowBytes = uint32_t(rows.width()) * 3;
-    const uint32_t rowsPerStrip = std::max<uint32_t>(1, 65536 / rowBytes);
-    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(rows.width()))
-        && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(rows.height()))
-        && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(8)) && TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3))
-        && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB))
+}
+
+bool setPageFields(TIFF* tif, int width, int height, QPointF dpi, TiffCompression compression, int page, int pages)
+{
+    const bool bilevel = compression == TiffCompression::Group4;
+    const uint32_t rowBytes = bilevel ? uint32_t(width + 7) / 8 : uint32_t(width) * 3;
+    // Group 4 codes a strip as one picture: the whole page in one strip compresses best.
+    const uint32_t rowsPerStrip = bilevel ? uint32_t(height) : std::max<uint32_t>(1, 65536 / rowBytes);
+    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width)) && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height))
+        && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(bilevel ? 1 : 8))
+        && TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(bilevel ? 1 : 3))
+        && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(bilevel ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_RGB))
         && TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG))
         && TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(ORIENTATION_TOPLEFT))
         && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip)
@@ -121,16 +118,76 @@ bool encodeTiff(const QImage& image, QPointF dpi, TiffCompression compression, Q
         && TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(dpi.x())) && TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(dpi.y()));
     if (ok && compression == TiffCompression::Lzw)
         ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, uint16_t(PREDICTOR_HORIZONTAL));
-    for (int y = 0; ok && y < rows.height(); ++y)
-        ok = TIFFWriteScanline(tif, const_cast<uint8_t*>(rows.row(y)), uint32_t(y), 0) == 1;
-    ok = ok && TIFFWriteDirectory(tif);
-    TIFFClose(tif);  // writes what is still buffered: its write errors land in the message
-    file.tif = nullptr;
-    if (ok && !target.message.isEmpty())
-        ok = false;
-    if (!ok)
-        error = target.message.isEmpty() ? QStringLiteral("libtiff could not write the file") : target.message;
+    if (ok && pages > 1)
+        ok = TIFFSetField(tif, TIFFTAG_SUBFILETYPE, uint32_t(FILETYPE_PAGE))
+            && TIFFSetField(tif, TIFFTAG_PAGENUMBER, uint16_t(page), uint16_t(pages));
     return ok;
+}
+
+} // namespace
+
+TiffPages::TiffPages(QIODevice& out, int pageCount)
+    : target_(std::make_unique<TiffTarget>(TiffTarget{&out, {}})), pageCount_(pageCount)
+{
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, onError, target_.get());
+    TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, target_.get());
+    tif_ = TIFFClientOpenExt("page.tif", "w", target_.get(), onRead, onWrite, onSeek, onClose, onSize, onMap, onUnmap,
+                             options);
+    TIFFOpenOptionsFree(options);
+}
+
+TiffPages::~TiffPages()
+{
+    if (tif_)
+        TIFFClose(tif_);
+}
+
+bool TiffPages::addPage(const QImage& image, QPointF dpi, TiffCompression compression, QString& error)
+{
+    if (!tif_)
+        return fail(QStringLiteral("libtiff could not start the file"), error);
+    RgbRows rows(image);
+    if (rows.width() <= 0 || rows.height() <= 0)
+        return fail(QStringLiteral("the image is empty"), error);
+    bool ok = setPageFields(tif_, rows.width(), rows.height(), dpi, compression, pagesWritten_, pageCount_);
+    std::vector<uint8_t> bits(size_t(rows.width() + 7) / 8);
+    for (int y = 0; ok && y < rows.height(); ++y) {
+        const uint8_t* rgb = rows.row(y);
+        if (compression == TiffCompression::Group4) {
+            packBlackBits(rgb, rows.width(), bits);
+            rgb = bits.data();
+        }
+        ok = TIFFWriteScanline(tif_, const_cast<uint8_t*>(rgb), uint32_t(y), 0) == 1;
+    }
+    ok = ok && TIFFWriteDirectory(tif_) && target_->message.isEmpty();
+    if (!ok)
+        return fail(QStringLiteral("libtiff could not write the page"), error);
+    ++pagesWritten_;
+    return true;
+}
+
+bool TiffPages::finish(QString& error)
+{
+    if (!tif_)
+        return fail(QStringLiteral("libtiff could not start the file"), error);
+    TIFFClose(tif_);  // writes what is still buffered: its write errors land in the message
+    tif_ = nullptr;
+    if (!target_->message.isEmpty())
+        return fail(QString(), error);
+    return true;
+}
+
+bool TiffPages::fail(const QString& fallback, QString& error) const
+{
+    error = target_->message.isEmpty() ? fallback : target_->message;
+    return false;
+}
+
+bool encodeTiff(const QImage& image, QPointF dpi, TiffCompression compression, QIODevice& out, QString& error)
+{
+    TiffPages file(out, 1);
+    return file.addPage(image, dpi, compression, error) && file.finish(error);
 }
 
 } // namespace kv

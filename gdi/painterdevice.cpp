@@ -43,10 +43,15 @@ bool isThin(const DrawPen& pen)
     return pen.cosmetic || deviceWidth(pen) <= 1.0;
 }
 
-QPen qtPen(const DrawPen& pen, const QColor& colour)
+// A thin pen is one device pixel wide. On images and widgets that is Qt's cosmetic pen (width
+// 0: one pixel whatever the transform, dashes counted in pixels). PDF files and printers get
+// the width of one pixel of the device the page is drawn for instead: a PDF "0 w" is drawn by
+// viewers as the thinnest line they can, which at high zoom or on a fine printer is all but
+// invisible.
+QPen qtPen(const DrawPen& pen, const QColor& colour, bool rasterTarget)
 {
-    // Width 0 is Qt's cosmetic pen: one pixel whatever the transform, dashes counted in pixels.
-    QPen qp(colour, isThin(pen) ? 0.0 : deviceWidth(pen));
+    const double thinWidth = rasterTarget ? 0.0 : 1.0;
+    QPen qp(colour, isThin(pen) ? thinWidth : deviceWidth(pen));
     qp.setCapStyle(pen.cap);
     qp.setJoinStyle(pen.join);
     qp.setMiterLimit(qtMiterLimit(pen.miterLimit));
@@ -194,7 +199,7 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
         return;
     }
     painter_.setBrush(Qt::NoBrush);
-    const QPen qp = qtPen(pen, pen.color);
+    const QPen qp = qtPen(pen, pen.color, rasterEngine_);
     // GDI draws in whole device pixels: a one-pixel line's points are rounded to them first,
     // which decides on which side of an image edge or a fill's border the line falls.
     const QPainterPath drawnPath = rasterEngine_ && isThin(pen) && base_.type() <= QTransform::TxTranslate

@@ -2,6 +2,7 @@
 // behind Save as (the dialog itself: savecommand.cpp).
 #include "korvelle.h"
 
+#include "devicebridge.h"
 #include "export/imageexport.h"
 #include "export/imagesave.h"
 #include "export/ziparchive.h"
@@ -64,6 +65,7 @@ std::optional<bool> KORVELLE::Img_Save(const QStringList& pages, const QString& 
     request.device = oDevice;
     request.owner = oWnd ? qulonglong(oWnd->effectiveWinId()) : 0;
     request.dpi = exportResolution(cIni);
+    request.document = oDevice ? deviceDocument(*oDevice) : QString();
     const CloseGuard guard(oWnd);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const SaveReport report = saveImages(request, progress);

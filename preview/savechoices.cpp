@@ -34,6 +34,8 @@ const QStringList& saveFormats()
         QStringLiteral("TIFF - TIFF Revision 6"),
         QStringLiteral("PNG - Portable Network Graphic"),
         QStringLiteral("WMF - Windows Metafile"),
+        QStringLiteral("PDF - Portable Document Format"),
+        QStringLiteral("TIFF - multi-page (one file)"),
     };
     return formats;
 }

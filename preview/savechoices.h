@@ -11,7 +11,8 @@ namespace kv {
 // The output name is held padded with blanks to this width and never grows beyond it.
 inline constexpr int kOutputNameLength = 200;
 
-// The seven format entries in the order the dialog lists them. They are shown, stored and
+// The format entries in the order the dialog lists them: the seven one-file-per-page formats,
+// then PDF and multi-page TIFF, which write all pages into one file. They are shown, stored and
 // examined as they stand: they are not translated.
 const QStringList& saveFormats();
 

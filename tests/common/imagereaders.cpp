@@ -113,26 +113,26 @@ std::optional<JpegFacts> readJpeg(const QString& file)
     return facts;
 }
 
-std::optional<TiffFacts> readTiff(const QString& file)
+namespace {
+
+// The directory libtiff stands at.
+std::optional<TiffFacts> readTiffDirectory(TIFF* tif)
 {
-    TIFF* tif = TIFFOpen(QFile::encodeName(file).constData(), "r");
-    if (!tif)
-        return std::nullopt;
     TiffFacts facts;
     uint32_t width = 0, height = 0;
-    uint16_t compression = 0, unit = 0;
+    uint16_t compression = 0, unit = 0, bits = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetField(tif, TIFFTAG_XRESOLUTION, &facts.resolutionX);
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &facts.resolutionY);
     if (TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &unit))
         facts.resolutionUnit = unit;
     facts.compression = compression;
+    facts.bitsPerSample = bits;
     std::vector<uint32_t> raster(size_t(width) * height);
-    const bool ok = TIFFReadRGBAImageOriented(tif, width, height, raster.data(), ORIENTATION_TOPLEFT, 0) != 0;
-    TIFFClose(tif);
-    if (!ok)
+    if (TIFFReadRGBAImageOriented(tif, width, height, raster.data(), ORIENTATION_TOPLEFT, 0) == 0)
         return std::nullopt;
     facts.pixels = QImage(int(width), int(height), QImage::Format_RGB888);
     for (uint32_t y = 0; y < height; ++y) {
@@ -145,6 +145,32 @@ std::optional<TiffFacts> readTiff(const QString& file)
         }
     }
     return facts;
+}
+
+} // namespace
+
+std::optional<TiffFacts> readTiff(const QString& file)
+{
+    const std::vector<TiffFacts> pages = readTiffPages(file);
+    if (pages.empty())
+        return std::nullopt;
+    return pages.front();
+}
+
+std::vector<TiffFacts> readTiffPages(const QString& file)
+{
+    std::vector<TiffFacts> pages;
+    TIFF* tif = TIFFOpen(QFile::encodeName(file).constData(), "r");
+    if (!tif)
+        return pages;
+    do {
+        std::optional<TiffFacts> page = readTiffDirectory(tif);
+        if (!page)
+            break;
+        pages.push_back(std::move(*page));
+    } while (TIFFReadDirectory(tif) == 1);
+    TIFFClose(tif);
+    return pages;
 }
 
 std::optional<PillowFacts> readWithPillow(const QString& file, QString* error)

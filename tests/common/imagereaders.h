@@ -31,8 +31,13 @@ struct TiffFacts {
     int compression = -1;
     float resolutionX = 0, resolutionY = 0;
     int resolutionUnit = -1;
+    int bitsPerSample = 0;
 };
+// The first page (directory) of the file.
 std::optional<TiffFacts> readTiff(const QString& file);
+// Every page (directory) of the file in order; empty when the file does not open. A page that
+// cannot be decoded ends the list there.
+std::vector<TiffFacts> readTiffPages(const QString& file);
 
 struct PillowFacts {
     QImage pixels;

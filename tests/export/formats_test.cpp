@@ -21,11 +21,24 @@ TEST(ExportFormats, EveryFormatEntryGivesItsCode)
         {"GIF", 0},
         {"", 0},
         {"WMF or BMP", 8},          // the first key of the table's order decides
+        {"PDF - Portable Document Format", kv::kFormatPdf},
+        {"TIFF - multi-page (one file)", kv::kFormatTiffPages},  // ahead of the "TIF" it contains
+        {"pdf", 0},
     };
     for (const auto& [format, code] : cases)
         EXPECT_EQ(kv::formatCode(QString::fromLatin1(format)), code) << format;
     for (int32_t other : {8, 128, 64, 16, 256, 1, 0})
         EXPECT_NE(kv::kFormatEmf, other);
+    const int32_t seven[] = {kv::kFormatWmf, kv::kFormatEmf, kv::kFormatBmp, kv::kFormatTiff,
+                             kv::kFormatPcx, kv::kFormatJpeg, kv::kFormatPng, kv::kFormatNone};
+    for (int32_t code : seven) {
+        EXPECT_NE(code, kv::kFormatPdf);
+        EXPECT_NE(code, kv::kFormatTiffPages);
+        EXPECT_FALSE(kv::isDocumentFormat(code)) << code;
+    }
+    EXPECT_NE(kv::kFormatPdf, kv::kFormatTiffPages);
+    EXPECT_TRUE(kv::isDocumentFormat(kv::kFormatPdf));
+    EXPECT_TRUE(kv::isDocumentFormat(kv::kFormatTiffPages));
 }
 
 TEST(ExportFormats, OptionListsFollowTheBeginningOfTheFormatText)
@@ -37,6 +50,8 @@ TEST(ExportFormats, OptionListsFollowTheBeginningOfTheFormatText)
         {"JPEG - jpg, jpeg", jpeg}, {"  JPEG", jpeg}, {"TIFF - TIFF Revision 6", tiff}, {"PNG - Portable", png},
         {" PNG ", png}, {"BMP - Windows Bitmap", {}}, {"EMF - Windows Enhanced Metafile", {}}, {"JPG", {}},
         {"", {}},
+        {"PDF - Portable Document Format", {"Standard", "PDF/A-1b (archive)"}},
+        {"TIFF - multi-page (one file)", tiff + QStringList{"CCITT Group 4 (black and white, fax)"}},
     };
     for (const auto& [format, options] : cases)
         EXPECT_EQ(kv::GETOPTION(QString::fromLatin1(format)), options) << format;
@@ -57,6 +72,10 @@ TEST(ExportFormats, OptionIndexesBecomeCodesAndCodesFlagWords)
         {kv::kFormatJpeg, 0, 0},      {kv::kFormatTiff, 0, 0},      {kv::kFormatPng, 0, 0},
         {kv::kFormatJpeg, 3, 0},      {kv::kFormatPng, 5, 0},       {kv::kFormatBmp, 1, 0},
         {kv::kFormatPcx, 1, 0},       {kv::kFormatWmf, 1, 0},       {kv::kFormatEmf, 1, 0},
+        // The multi-page TIFF shares TIFF's compression bits and adds Group 4; PDF/A is bit 17.
+        {kv::kFormatTiffPages, 1, 0x0C39}, {kv::kFormatTiffPages, 2, 0x0C59}, {kv::kFormatTiffPages, 3, 0x0CD9},
+        {kv::kFormatTiffPages, 4, 0x0CF9}, {kv::kFormatTiffPages, 5, 0},      {kv::kFormatPdf, 1, 0x0C19},
+        {kv::kFormatPdf, 2, 0x20C19},      {kv::kFormatPdf, 3, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(kv::flagWord(kv::optionCode(c.format, c.index)), c.flags) << c.format << " option " << c.index;

@@ -31,6 +31,8 @@ const QStringList kFormats{
     "BMP - Windows Bitmap",           "JPEG - jpg, jpeg",       "EMF - Windows Enhanced Metafile",
     "PCX - Zsoft Publisher's Paintbrush", "TIFF - TIFF Revision 6", "PNG - Portable Network Graphic",
     "WMF - Windows Metafile",
+    "PDF - Portable Document Format",
+    "TIFF - multi-page (one file)",
 };
 
 class SaveDialogTest : public SaveDialogDriver {};
@@ -146,11 +148,13 @@ TEST_F(SaveDialogTest, OptionsShowOnlyForFormatsThatHaveThem)
         {"Uncompressed", "LZW Compression", "Packbits Compression"},
         {"None", "Write compressed", "Write in interlaced mode", "Write compressed in interlaced mode"},
         {},
+        {"Standard", "PDF/A-1b (archive)"},
+        {"Uncompressed", "LZW Compression", "Packbits Compression", "CCITT Group 4 (black and white, fax)"},
     };
     saveAs([&](QDialog& d) {
         auto* option = control<QComboBox>(d, 204);
         // Down the list, then up again: every change refills the options.
-        for (int index : {1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1, 0}) {
+        for (int index : {1, 2, 3, 4, 5, 6, 7, 8, 7, 6, 5, 4, 3, 2, 1, 0}) {
             chooseFormat(d, index);
             const QStringList& options = expected[index];
             QStringList shown;
@@ -279,7 +283,7 @@ TEST_F(SaveDialogTest, BrowsingAsksForANameToWriteWithTheFormatsMask)
     saveAs([&](QDialog& d) {
         auto* name = control<QLineEdit>(d, 201);
         typeName(d, "typed.bmp");
-        for (int format = 0; format < 7; ++format) {
+        for (int format = 0; format < 9; ++format) {
             chooseFormat(d, format);
             QTest::mouseClick(control<QAbstractButton>(d, 110), Qt::LeftButton);
         }
@@ -290,8 +294,8 @@ TEST_F(SaveDialogTest, BrowsingAsksForANameToWriteWithTheFormatsMask)
         clickButton(d, 102);
     });
     kv::setSaveFileChooser({});
-    const char* masks[] = {"*.BMP", "*.JPEG", "*.EMF", "*.PCX", "*.TIFF", "*.PNG", "*.WMF", "*.WMF"};
-    ASSERT_EQ(queries.size(), 8u);
+    const char* masks[] = {"*.BMP", "*.JPEG", "*.EMF", "*.PCX", "*.TIFF", "*.PNG", "*.WMF", "*.PDF", "*.TIFF", "*.TIFF"};
+    ASSERT_EQ(queries.size(), 10u);
     for (size_t i = 0; i < queries.size(); ++i) {
         EXPECT_EQ(queries[i].mask, masks[i]);
         EXPECT_EQ(queries[i].title, "Save as");

@@ -2,48 +2,18 @@
 // the upright pages in an upright report and the turned ones in a turned report: every printed
 // page, cropped to its frame's place on the sheet, looks like the GDI reference rendering.
 #include "previewtestenv.h"
+#include "common/pdftools.h"
 
 #include "gdi/player.h"
 #include "gdi/readers.h"
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
 
 namespace kvtest {
 namespace {
-
-QString similarityTool(const QString& corpus)
-{
-    return QDir::cleanPath(corpus + QStringLiteral("/../tools/similarity.py"));
-}
-
-// The score similarity.py gives `ours` against `reference`; below 0 when it could not run.
-double similarity(const QString& tool, const QString& reference, const QString& ours)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {tool, reference, ours});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const double score = QString::fromUtf8(python.readAllStandardOutput()).trimmed().toDouble(&ok);
-    return ok ? score : -1;
-}
-
-// Page `page` of `pdf` at `dpi`, as pdftoppm draws it.
-QImage renderPdfPage(const QString& pdf, int page, double dpi, const QString& scratch)
-{
-    const QString stem = QDir(scratch).filePath(QStringLiteral("page%1").arg(page));
-    QProcess pdftoppm;
-    pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi, 'f', 3), QStringLiteral("-f"),
-                                                QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                                QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
-    if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
-        return {};
-    return QImage(stem + QStringLiteral(".png"));
-}
 
 // One set of reference renderings and the score every printed page must reach against it.
 struct ReferenceSet {

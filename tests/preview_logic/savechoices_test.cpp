@@ -72,9 +72,9 @@ TEST(SaveChoices, NamesMasksAndPadding)
 {
     EXPECT_EQ(kv::pageNames("Seite", 3), (QStringList{"Seite 1", "Seite 2", "Seite 3"}));
     EXPECT_TRUE(kv::pageNames("Page", 0).isEmpty());
-    const char* masks[] = {"*.BMP", "*.JPEG", "*.EMF", "*.PCX", "*.TIFF", "*.PNG", "*.WMF"};
-    ASSERT_EQ(kv::saveFormats().size(), 7);
-    for (int i = 0; i < 7; ++i)
+    const char* masks[] = {"*.BMP", "*.JPEG", "*.EMF", "*.PCX", "*.TIFF", "*.PNG", "*.WMF", "*.PDF", "*.TIFF"};
+    ASSERT_EQ(kv::saveFormats().size(), 9);
+    for (int i = 0; i < 9; ++i)
         EXPECT_EQ(kv::browseMask(kv::saveFormats()[i]), masks[i]);
     EXPECT_EQ(kv::browseMask("  PNG - x"), "*.PN");  // blanks count among the four characters
     EXPECT_EQ(kv::padOutputName("out.png"), "out.png" + QString(193, ' '));
