@@ -161,7 +161,7 @@ void savePages(const SaveRequest& request, SaveProgress& follow, int32_t format,
     const int count = int(request.pages.size());
     for (int i = 0; i < count; ++i) {
         const QString& page = request.pages[i];
-        const QString file = outputFileName(request.outputName, page);
+        const QString file = request.nameAsGiven ? request.outputName.trimmed() : outputFileName(request.outputName, page);
         if (follow.cancelRequested()) {
             report.outcome = SaveOutcome::Cancelled;
             break;

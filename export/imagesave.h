@@ -30,6 +30,7 @@ struct SaveRequest {
     qulonglong owner = 0;      // the window the save belongs to
     double dpi = 150;          // raster resolution
     QString document;          // the document's name: the title of a PDF
+    bool nameAsGiven = false;  // the output name is the whole file name (a save of one page)
 };
 
 enum class SaveOutcome {

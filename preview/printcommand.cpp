@@ -5,14 +5,13 @@
 
 #include "devicebridge.h"
 #include "fieldrule.h"
-#include "gdi/pageplacement.h"
 #include "lang/kvgl.h"
 #include "pageview/kvmetafile.h"
-#include "pageview/pageloader.h"
 #include "platform/notify.h"
 #include "print/printjob.h"
 #include "print/tprinter.h"
 #include "previewwindow.h"
+#include "pageprinting.h"
 #include "printprogress.h"
 #include "printreport.h"
 #include "resourcelib.h"
@@ -30,27 +29,6 @@
 
 namespace kv {
 namespace {
-
-// Plays one enhanced metafile onto the printer: a page recorded for it at the rectangle it was
-// drawn in, any other page at its frame's place on the sheet.
-void playPlaced(HDC hdc, HENHMETAFILE meta, const gdi::DeviceCaps& printer)
-{
-    const gdi::PicturePtr picture = pictureOf(meta);
-    if (!picture)
-        return;
-    const QRectF r = gdi::printerPlayRect(picture->header, printer);
-    PLAYENHMETAFILE(hdc, meta, {r.left(), r.top(), r.right(), r.bottom()});
-}
-
-void printPageFile(HDC hdc, const QString& file, const gdi::DeviceCaps& printer)
-{
-    StartPage(hdc);
-    const HENHMETAFILE meta = loadPageAsEmf(file, isWmfPageFile(file), 0);
-    playPlaced(hdc, meta, printer);
-    if (meta != 0)
-        DELETEENHMETAFILE(meta);
-    EndPage(hdc);
-}
 
 // One page on the printer: the handle a page view holds of it (`shown`), else its file.
 void printPage(HDC hdc, const QString& file, HENHMETAFILE shown, const gdi::DeviceCaps& printer)
