@@ -5,6 +5,8 @@
 #include "common/pdftools.h"
 #include "common/testenv.h"
 
+#include "app/commandline.h"
+#include "app/commandrun.h"
 #include "app/pagelist.h"
 
 #include <QDateTime>
@@ -253,6 +255,27 @@ TEST_F(CommandLineTest, RealSpoolPagesExportAsOnePdf)
     EXPECT_EQ(pdfPageCount(out("spool.pdf")), 2);
     const QSizeF turned = pdfPageSizePoints(out("spool.pdf"), 2);
     EXPECT_GT(turned.width(), turned.height()) << "the turned spool page keeps its orientation";
+}
+
+using CommandLinePreviewTest = AppRoadTest;
+
+TEST_F(CommandLinePreviewTest, FilesOpenInThePreviewFromAPrivateCopy)
+{
+    const QStringList files = writePages(2);
+    const QByteArray windowsBefore = qgetenv("WINDIR");
+    int code = -1;
+    const SeenPreview seen = runPreviewAndClose([&] {
+        code = kv::runCommandLine(kv::parseCommandLine({"korvelle", "--printer", "PDF File", files[1], files[0]}));
+    }, spool.path());
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.title, QStringLiteral("tmp0002")) << "named after the first file given";
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(stopTexts().empty());
+    // The user's files are where they were, nothing was moved beside them, and the user's own
+    // hand-off place was neither read nor written.
+    EXPECT_EQ(entryNames(spool.path()), (QStringList{"tmp0001.emf", "tmp0002.emf"}));
+    EXPECT_FALSE(QFileInfo::exists(handoffPath()));
+    EXPECT_EQ(qgetenv("WINDIR"), windowsBefore);
 }
 
 } // namespace
