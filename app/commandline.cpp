@@ -17,6 +17,7 @@ struct Options {
     QCommandLineOption printer{QStringLiteral("printer"), QStringLiteral("Print on (or open the preview for) printer NAME."), QStringLiteral("NAME")};
     QCommandLineOption pages{QStringLiteral("pages"), QStringLiteral("Only these pages, e.g. 1,3-5,8- (printing and export)."), QStringLiteral("LIST")};
     QCommandLineOption copies{QStringLiteral("copies"), QStringLiteral("Print N copies (one job each)."), QStringLiteral("N")};
+    QCommandLineOption sides{QStringLiteral("sides"), QStringLiteral("one-sided, two-sided-long-edge or two-sided-short-edge (CUPS names)."), QStringLiteral("SIDES")};
     QCommandLineOption odd{QStringLiteral("odd"), QStringLiteral("Only the odd pages.")};
     QCommandLineOption even{QStringLiteral("even"), QStringLiteral("Only the even pages.")};
     QCommandLineOption listPrinters{QStringLiteral("list-printers"), QStringLiteral("List the printers, the default one first marked with *.")};
@@ -63,7 +64,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.setApplicationDescription(QStringLiteral("Print preview of report pages (EMF and WMF files)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions({o.print, o.printer, o.pages, o.copies, o.odd, o.even, o.listPrinters, o.exportFormat, o.output,
+    parser.addOptions({o.print, o.printer, o.pages, o.copies, o.sides, o.odd, o.even, o.listPrinters, o.exportFormat, o.output,
                        o.dpi, o.option, o.zip, o.overwrite, o.noClobber, o.quiet});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("EMF or WMF files, or folders of them (taken in name order)."),
                                  QStringLiteral("[FILE...]"));
@@ -98,6 +99,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (!readNumber(parser, o.copies, 1, 9999, copies, line.error) || !readNumber(parser, o.dpi, 72, 1200, line.dpi, line.error))
         return line;
     line.copies = int(copies);
+    if (parser.isSet(o.sides)) {
+        const QStringList names{QStringLiteral("one-sided"), QStringLiteral("two-sided-long-edge"), QStringLiteral("two-sided-short-edge")};
+        line.duplex = int(names.indexOf(parser.value(o.sides))) + 1;  // DMDUP_SIMPLEX, _VERTICAL, _HORIZONTAL
+        if (line.duplex == 0) {
+            line.error = QStringLiteral("--sides wants one of %1, not \"%2\"").arg(names.join(QStringLiteral(", ")), parser.value(o.sides));
+            return line;
+        }
+    }
     if (parser.isSet(o.odd) && parser.isSet(o.even))
         line.error = QStringLiteral("--odd and --even exclude each other");
     else if (parser.isSet(o.overwrite) && parser.isSet(o.noClobber))

@@ -27,6 +27,7 @@ struct CommandLine {
     QString printer;        // empty: the default printer
     QString pages;          // empty: all pages
     int copies = 1;
+    int duplex = 0;         // --sides as DMDUP_*; 0: the printer's choice
     int parity = 0;         // 1 odd pages only, 2 even pages only
     QString format;         // the Save as format entry of --export
     QString output;

@@ -251,6 +251,8 @@ int printPages(const CommandLine& line, const Inputs& in, const std::vector<int>
 {
     QTemporaryDir set;
     const QStringList pages = copyPages(in, chosen, set.path(), QStringLiteral("E001"));
+    if (line.duplex != 0)
+        device.SetDuplex(line.duplex);
     const HDC hdc = device.hDC;
     const gdi::DeviceCaps caps = device.caps();
     const QString document = documentName(in);

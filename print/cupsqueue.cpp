@@ -56,6 +56,7 @@ CupsSubmission submitToCupsQueue(const QString& queue, const QString& pdfFile, c
         count = cupsAddOption("copies", QByteArray::number(options.copies).constData(), count, &list);
     // A landscape job says so, as Qt's own CUPS printing does: the queue's filters turn it onto the sheet.
     if (options.landscape) count = cupsAddOption("landscape", "", count, &list);
+    if (!options.sides.isEmpty()) count = cupsAddOption("sides", options.sides.toUtf8().constData(), count, &list);
     const int job = cupsPrintFile(queue.toUtf8().constData(), QFile::encodeName(pdfFile).constData(),
                                   title.toUtf8().constData(), count, list);
     cupsFreeOptions(count, list);

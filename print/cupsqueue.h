@@ -20,6 +20,7 @@ struct CupsJobOptions {
     QString media;        // the page size's key, e.g. "A4"
     int copies = 1;
     bool landscape = false;
+    QString sides;        // "one-sided", "two-sided-long-edge", "two-sided-short-edge"; empty: the queue's default
 };
 
 struct CupsSubmission {

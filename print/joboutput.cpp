@@ -36,8 +36,8 @@ qint64 WholeWriteDevice::writeData(const char* data, qint64 size)
     return size;
 }
 
-JobOutput::JobOutput(const PrinterDescription& printer, const QString& document, int copies)
-    : printer_(printer), document_(document), copies_(copies)
+JobOutput::JobOutput(const PrinterDescription& printer, const QString& document, int copies, const QString& sides)
+    : printer_(printer), document_(document), copies_(copies), sides_(sides)
 {
 }
 
@@ -47,10 +47,10 @@ JobOutput::~JobOutput()
 }
 
 std::unique_ptr<JobOutput> JobOutput::open(const PrinterDescription& printer, const QString& document,
-                                           const QPageLayout& layout, int dpi, int copies,
+                                           const QPageLayout& layout, int dpi, int copies, const QString& sides,
                                            PrintJobOutcome& failure)
 {
-    std::unique_ptr<JobOutput> job(new JobOutput(printer, document, copies));
+    std::unique_ptr<JobOutput> job(new JobOutput(printer, document, copies, sides));
     job->landscape_ = layout.orientation() == QPageLayout::Landscape;
     job->mediaName_ = layout.pageSize().key();
     if (printer.builtInPdf) {
@@ -123,7 +123,7 @@ PrintJobOutcome JobOutput::finish()
     }
     queueFile_->close();
     const CupsSubmission sent = submitToCupsQueue(printer_.name, queueFile_->fileName(), document_.left(kJobNameLength),
-                                                  {mediaName_, copies_, landscape_});
+                                                  {mediaName_, copies_, landscape_, sides_});
     queueFile_.reset();
     queueJob_ = sent.jobId;
     return outcome(sent.jobId > 0 ? PrintJobOutcome::State::Done : PrintJobOutcome::State::Failed, sent.problem);

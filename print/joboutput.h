@@ -38,7 +38,7 @@ public:
     // first 31 characters. Nothing, with the reason in `failure`, when the output cannot be
     // opened (a folder that cannot be made or written, no room for a temporary file).
     static std::unique_ptr<JobOutput> open(const PrinterDescription& printer, const QString& document,
-                                           const QPageLayout& layout, int dpi, int copies,
+                                           const QPageLayout& layout, int dpi, int copies, const QString& sides,
                                            PrintJobOutcome& failure);
     ~JobOutput();
 
@@ -49,7 +49,7 @@ public:
     PrintJobOutcome discard();
 
 private:
-    JobOutput(const PrinterDescription& printer, const QString& document, int copies);
+    JobOutput(const PrinterDescription& printer, const QString& document, int copies, const QString& sides);
     QFileDevice& device();
     void removeLeftovers();
     PrintJobOutcome outcome(PrintJobOutcome::State state, const QString& problem = {}) const;
@@ -57,6 +57,7 @@ private:
     PrinterDescription printer_;
     QString document_;
     int copies_;
+    QString sides_;  // CUPS "sides"; empty: the queue's default
     bool landscape_ = false;
     QString mediaName_;
     QString reservedFile_;  // the built-in printer's file, taken (empty) at the start

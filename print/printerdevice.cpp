@@ -3,11 +3,24 @@
 #include "gdi/painterdevice.h"
 #include "print/joboutput.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kv {
 
 namespace {
+
+// The CUPS "sides" of a duplex mode; empty leaves it to the queue.
+QString cupsSides(QPrinter::DuplexMode mode)
+{
+    switch (mode) {
+    case QPrinter::DuplexNone: return QStringLiteral("one-sided");
+    case QPrinter::DuplexLongSide: return QStringLiteral("two-sided-long-edge");
+    case QPrinter::DuplexShortSide: return QStringLiteral("two-sided-short-edge");
+    default: return {};
+    }
+}
+
 
 // The built-in printer's margins: 12 pt, which is 100 pixels at 600 dpi (4.23 mm). Small, but
 // not zero, so that everything built on printing offsets is exercised on every machine.
@@ -81,6 +94,9 @@ bool PrinterDevice::applyMode(const PrinterState& state)
     else
         qprinter_.setPageMargins(layout.minimumMargins(), layout.units());
     qprinter_.setCopyCount(std::max(1, state.copies));
+    static constexpr QPrinter::DuplexMode duplexModes[] = {QPrinter::DuplexAuto, QPrinter::DuplexNone,
+                                                           QPrinter::DuplexLongSide, QPrinter::DuplexShortSide};
+    qprinter_.setDuplex(duplexModes[std::clamp(state.duplex, 0, DMDUP_HORIZONTAL)]);
     if (const auto source = paperSourceForBin(state.defaultSource)) qprinter_.setPaperSource(*source);
     caps_ = capsFromLayout(qprinter_.pageLayout(), qprinter_.resolution());
     if (job_) job_->writer().setPageLayout(qprinter_.pageLayout());  // from the next page on
@@ -99,7 +115,7 @@ bool PrinterDevice::startDoc(const QString& document)
     if (painter_.isActive()) return true;
     outcome_ = {};
     job_ = JobOutput::open(printer_, document, qprinter_.pageLayout(), qprinter_.resolution(),
-                           qprinter_.copyCount(), outcome_);
+                           qprinter_.copyCount(), cupsSides(qprinter_.duplex()), outcome_);
     if (!job_) return false;
     if (!painter_.begin(&job_->writer())) {
         outcome_ = job_->discard();

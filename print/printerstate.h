@@ -13,6 +13,9 @@ inline constexpr int kPortrait = 1;
 inline constexpr int kLandscape = 2;
 inline constexpr int DMRES_DRAFT = -1;
 inline constexpr int DMRES_HIGH = -4;
+inline constexpr int DMDUP_SIMPLEX = 1;
+inline constexpr int DMDUP_VERTICAL = 2;    // both sides, turned on the long edge
+inline constexpr int DMDUP_HORIZONTAL = 3;  // both sides, turned on the short edge
 
 struct PrinterState {
     QString deviceName, driver, port;
@@ -21,6 +24,7 @@ struct PrinterState {
     int paperSize = DMPAPER_A4;           // DMPAPER_USER: paperWidth x paperLength
     int paperWidth = 0, paperLength = 0;  // tenths of a millimetre
     int defaultSource = 0;                // DMBIN_*; 0: the printer's choice
+    int duplex = 0;                       // DMDUP_*; 0: the printer's choice
     int printQuality = 0;                 // DMRES_*; 0: the printer's default
 
     // The page size the paper fields describe (A4 when they describe nothing sound).

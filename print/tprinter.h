@@ -74,6 +74,7 @@ public:
     QString GetDriver() const;
     QString GetPort() const;
     void SetCopies(int nCopies);
+    void SetDuplex(int nDuplex);            // DMDUP_*; 0: the printer's choice
     void SetSize(int nWidth, int nLength);  // tenths of a millimetre
     void SetPage(int nPaper);
     void SetBin(int nBin);

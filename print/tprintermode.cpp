@@ -29,6 +29,11 @@ QString TPrinter::GetModel() const { return sharedPrinterState().deviceName; }
 QString TPrinter::GetDriver() const { return sharedPrinterState().driver; }
 QString TPrinter::GetPort() const { return sharedPrinterState().port; }
 
+void TPrinter::SetDuplex(int nDuplex)
+{
+    changeState([nDuplex](PrinterState& s) { s.duplex = nDuplex >= DMDUP_SIMPLEX && nDuplex <= DMDUP_HORIZONTAL ? nDuplex : 0; });
+}
+
 void TPrinter::SetCopies(int nCopies)
 {
     changeState([nCopies](PrinterState& s) { s.copies = std::max(1, nCopies); });

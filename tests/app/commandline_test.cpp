@@ -106,6 +106,7 @@ TEST_F(CommandLineTest, HelpVersionAndUsageErrors)
         {"--export", "png", "-o", "x.png", "--dpi", "5", pages[0]},
         {"--print", "--copies", "0", pages[0]},
         {"--print", "--odd", "--even", pages[0]},
+        {"--print", "--sides", "duplex", pages[0]},
         {"--print"},
         {"--print", "--pages", "2-1", pages[0], pages[1]},
         {"--print", "--pages", "4", pages[0], pages[1], pages[2]},
@@ -180,7 +181,7 @@ TEST_F(CommandLineTest, PrintsToTheCupsPdfQueue)
     if (!lpstat.waitForFinished(10000) || lpstat.exitCode() != 0 || !QFileInfo(spool).isDir())
         GTEST_SKIP() << "no CUPS queue \"PDF\" writing into " << spool.toStdString() << " (scripts/setup --cups)";
     const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
-    const Run run = korvelle({"--print", "--printer", "PDF", "--pages", "1,3", pagesDir.path()});
+    const Run run = korvelle({"--print", "--printer", "PDF", "--pages", "1,3", "--sides", "two-sided-long-edge", pagesDir.path()});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith("PDF job ")) << run.out.toStdString();
     QString written;
