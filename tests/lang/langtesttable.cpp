@@ -84,6 +84,7 @@ std::vector<kv::DbfColumnSpec> languageColumns(int width, int count)
 void LanguageTableFixture::TearDown()
 {
     kv::closeLanguageTable();
+    kv::setLanguageTableClock({});
     kv::nLanguage = 1;
 }
 
