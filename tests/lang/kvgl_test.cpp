@@ -205,7 +205,7 @@ TEST_F(KvGlTest, OpeningTwiceKeepsTheFirstTable)
 // is reported once.
 struct ProblemCase {
     const char* name;
-    std::vector<kv::DbfColumnSpec> columns;  // empty: no table file at all
+    std::vector<kv::DbfColumn> columns;  // empty: no table file at all
     int language;
 };
 
