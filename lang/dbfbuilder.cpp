@@ -15,11 +15,11 @@ void putLittleEndian(std::vector<uint8_t>& out, size_t at, uint32_t value, int b
 
 } // namespace
 
-std::vector<uint8_t> buildDbf(const std::vector<DbfColumnSpec>& columns,
+std::vector<uint8_t> buildDbf(const std::vector<DbfColumn>& columns,
                               const std::vector<DbfRow>& rows, DbfDate date)
 {
     size_t recordLength = 1;
-    for (const DbfColumnSpec& c : columns) recordLength += size_t(std::clamp(c.width, 0, 255));
+    for (const DbfColumn& c : columns) recordLength += size_t(std::clamp(c.width, 0, 255));
     const size_t headerLength =
         DbfTable::kHeaderSize + DbfTable::kDescriptorSize * columns.size() + 1;
 

@@ -8,7 +8,7 @@
 
 namespace kv {
 
-struct DbfColumnSpec {
+struct DbfColumn {
     std::string name;  // up to 10 characters
     int width = 0;     // 0 … 255
 };
@@ -24,7 +24,7 @@ struct DbfDate {
     int day = 1;
 };
 
-std::vector<uint8_t> buildDbf(const std::vector<DbfColumnSpec>& columns,
+std::vector<uint8_t> buildDbf(const std::vector<DbfColumn>& columns,
                               const std::vector<DbfRow>& rows, DbfDate date = {});
 
 } // namespace kv

@@ -95,6 +95,11 @@ bool isLanguageTableOpen()
     return state().open;
 }
 
+void setLanguageTableClock(std::function<std::chrono::steady_clock::time_point()> clock)
+{
+    state().table.setClock(std::move(clock));
+}
+
 void setLanguageLockWait(std::chrono::milliseconds wait)
 {
     state().table.setLockWait(wait);

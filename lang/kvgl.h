@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 
 namespace kv {
 
@@ -32,6 +33,10 @@ bool isLanguageTableOpen();
 
 // How long an append waits for the table's lock before it gives the text up (default 3 s).
 void setLanguageLockWait(std::chrono::milliseconds wait);
+
+// The clock that paces the look at the file for edits other than appends (tests step it; an
+// empty function restores the steady clock).
+void setLanguageTableClock(std::function<std::chrono::steady_clock::time_point()> clock);
 
 // The problems reported so far in this process, each once, oldest first.
 QStringList languageProblems();

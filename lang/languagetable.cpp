@@ -47,7 +47,7 @@ void LanguageTable::close()
 
 void LanguageTable::refresh(bool checkHeader)
 {
-    lastCheck_ = std::chrono::steady_clock::now();
+    lastCheck_ = clock_();
     if (file_.refresh(checkHeader)) buildIndex();
 }
 
@@ -55,7 +55,7 @@ void LanguageTable::refresh(bool checkHeader)
 // notice edits that are not appends, and those may wait a moment.
 void LanguageTable::refreshNowAndThen()
 {
-    if (std::chrono::steady_clock::now() - lastCheck_ >= kRecheckInterval) refresh(false);
+    if (clock_() - lastCheck_ >= kRecheckInterval) refresh(false);
 }
 
 // First record of each key wins, so a hit is the record a linear search would stop at.

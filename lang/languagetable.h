@@ -15,6 +15,7 @@
 #include <QString>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,7 @@ namespace kv {
 class LanguageTable {
 public:
     static constexpr std::chrono::milliseconds kRecheckInterval{50};
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
     // Opens the table shared; false when the file cannot be opened. A table that opens but
     // cannot serve (no LANGUAGE1) is open and reports that through problem().
@@ -34,6 +36,8 @@ public:
     const QString& path() const { return path_; }
 
     void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+    // The time the recheck interval is measured in (the steady clock unless set; tests step it).
+    void setClock(Clock clock) { clock_ = clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now); }
 
     // The record whose LANGUAGE1 equals key (both trimmed of blanks; a key longer than the
     // column compares as the column would store it). When there is none and collect is true,
@@ -68,6 +72,7 @@ private:
     int keyField_ = -1;
     std::array<int, 100> columns_{};  // column of LANGUAGE<n>, -1 when missing
     Index index_;
+    Clock clock_ = &std::chrono::steady_clock::now;
     std::chrono::steady_clock::time_point lastCheck_;
     std::chrono::milliseconds lockWait_{3000};
     QString problem_;

@@ -5,6 +5,7 @@
 #include "lang/kvgl.h"
 #include "pageloader.h"
 #include "pageviewplacement.h"
+#include "pageview/virtualkeys.h"
 #include "platform/notify.h"
 
 #include <QApplication>
@@ -339,24 +340,7 @@ void KVMETAFILE::keyPressEvent(QKeyEvent* event)
 
 int virtualKeyOf(const QKeyEvent& event)
 {
-    const bool keypad = event.modifiers() & Qt::KeypadModifier;
-    switch (event.key()) {
-    case Qt::Key_Minus: return keypad ? 109 : 189;
-    case Qt::Key_Plus: return keypad ? 107 : 187;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_End: return 35;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    default: break;
-    }
-    const int key = event.key();
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
-        return key;
-    return 0;
+    return virtualKeyFromQt(event.key(), event.modifiers() & Qt::KeypadModifier);
 }
 
 } // namespace kv

@@ -14,27 +14,27 @@
 
 namespace kv {
 
-BarButtonWidget::BarButtonWidget(ButtonBar* bar, Spec spec) : QAbstractButton(bar), spec_(std::move(spec))
+BarButtonWidget::BarButtonWidget(ButtonBar* bar, Definition definition) : QAbstractButton(bar), definition_(std::move(definition))
 {
-    setIcon(bitmap(spec_.bitmap));
-    setToolTip(spec_.tooltip);
+    setIcon(bitmap(definition_.bitmap));
+    setToolTip(definition_.tooltip);
     setFocusPolicy(Qt::NoFocus);
-    if (spec_.dropDown)
-        spec_.dropDown->setParent(this, spec_.dropDown->windowFlags());
+    if (definition_.dropDown)
+        definition_.dropDown->setParent(this, definition_.dropDown->windowFlags());
     bar->addButton(this);
 }
 
 void BarButtonWidget::setBitmap(const QString& name, const QString& tooltip)
 {
-    spec_.bitmap = name;
-    spec_.tooltip = tooltip;
+    definition_.bitmap = name;
+    definition_.tooltip = tooltip;
     setIcon(bitmap(name));
     setToolTip(tooltip);
 }
 
 bool BarButtonWidget::condition() const
 {
-    return !spec_.enabledWhen || spec_.enabledWhen();
+    return !definition_.enabledWhen || definition_.enabledWhen();
 }
 
 void BarButtonWidget::evaluate()
@@ -57,9 +57,9 @@ void BarButtonWidget::mouseReleaseEvent(QMouseEvent* event)
         tone(277, 150);
     } else if (running_) {
         return;  // the same button's action has not finished yet
-    } else if (spec_.dropDown && opensDropDown(int(event->position().x()), width())) {
+    } else if (definition_.dropDown && opensDropDown(int(event->position().x()), width())) {
         QPointer<BarButtonWidget> self(this);
-        spec_.dropDown->exec(mapToGlobal(QPoint(0, height())));
+        definition_.dropDown->exec(mapToGlobal(QPoint(0, height())));
         if (self)
             self->update();
     } else {
@@ -71,11 +71,11 @@ void BarButtonWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void BarButtonWidget::run()
 {
-    if (!spec_.action)
+    if (!definition_.action)
         return;
     QPointer<BarButtonWidget> self(this);
     running_ = true;
-    spec_.action();  // may close the window and with it this button
+    definition_.action();  // may close the window and with it this button
     if (self)
         running_ = false;
 }
@@ -104,18 +104,18 @@ void BarButtonWidget::paintEvent(QPaintEvent*)
         option.state |= QStyle::State_MouseOver;
     if (isDown())
         option.state |= QStyle::State_Sunken;
-    else if (spec_.border || (hovered_ && shownEnabled_))
+    else if (definition_.border || (hovered_ && shownEnabled_))
         option.state |= QStyle::State_Raised;
-    if (spec_.border || (hovered_ && shownEnabled_) || isDown())
+    if (definition_.border || (hovered_ && shownEnabled_) || isDown())
         style()->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, this);
 
-    const int iconArea = spec_.dropDown ? width() - kDropDownWidth : width();
+    const int iconArea = definition_.dropDown ? width() - kDropDownWidth : width();
     const QIcon::Mode mode = shownEnabled_ ? QIcon::Normal : QIcon::Disabled;
     const QSize iconSize(24, 24);
     const QPoint iconPos((iconArea - iconSize.width()) / 2, (height() - iconSize.height()) / 2);
     icon().paint(&painter, QRect(iconPos, iconSize), Qt::AlignCenter, mode);
 
-    if (spec_.dropDown) {
+    if (definition_.dropDown) {
         const int x = width() - kDropDownWidth;
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawLine(x, 4, x, height() - 5);

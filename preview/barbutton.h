@@ -13,7 +13,7 @@ class ButtonBar;
 class BarButtonWidget : public QAbstractButton {
     Q_OBJECT
 public:
-    struct Spec {
+    struct Definition {
         QString bitmap;                    // resource name
         QString tooltip;
         std::function<void()> action;
@@ -22,14 +22,14 @@ public:
         bool border = true;                // bordered (3-D) or flat
         QMenu* dropDown = nullptr;         // owned by the button
     };
-    BarButtonWidget(ButtonBar* bar, Spec spec);
+    BarButtonWidget(ButtonBar* bar, Definition definition);
 
     // Swaps the picture and tooltip (the zoom and page-count buttons change with the view).
     void setBitmap(const QString& name, const QString& tooltip);
-    const QString& bitmapName() const { return spec_.bitmap; }
-    bool groupStart() const { return spec_.groupStart; }
-    bool hasDropDown() const { return spec_.dropDown != nullptr; }
-    QMenu* dropDown() const { return spec_.dropDown; }
+    const QString& bitmapName() const { return definition_.bitmap; }
+    bool groupStart() const { return definition_.groupStart; }
+    bool hasDropDown() const { return definition_.dropDown != nullptr; }
+    QMenu* dropDown() const { return definition_.dropDown; }
 
     // The enabling condition now (true when there is none).
     bool condition() const;
@@ -46,7 +46,7 @@ protected:
 private:
     void run();
 
-    Spec spec_;
+    Definition definition_;
     bool shownEnabled_ = true;
     bool running_ = false;
     bool hovered_ = false;

@@ -74,17 +74,17 @@ bool KORVELLE::BarMenu()
     size_t next = 0;
     const auto add = [&](const QString& bitmapName, const QString& tooltip, std::function<void()> action,
                          Condition condition = {}, QMenu* dropDown = nullptr) {
-        BarButtonWidget::Spec spec;
-        spec.bitmap = bitmapName;
-        spec.tooltip = tooltip;
-        spec.action = std::move(action);
-        spec.enabledWhen = std::move(condition);
-        spec.border = border;
-        spec.dropDown = dropDown;
-        spec.groupStart = next < spans.size() && (spans[next].button == BarButton::Zoom
-                                                  || spans[next].button == BarButton::SaveAs
-                                                  || spans[next].button == BarButton::Exit);
-        auto* button = new BarButtonWidget(oBar, std::move(spec));
+        BarButtonWidget::Definition definition;
+        definition.bitmap = bitmapName;
+        definition.tooltip = tooltip;
+        definition.action = std::move(action);
+        definition.enabledWhen = std::move(condition);
+        definition.border = border;
+        definition.dropDown = dropDown;
+        definition.groupStart = next < spans.size() && (spans[next].button == BarButton::Zoom
+                                                        || spans[next].button == BarButton::SaveAs
+                                                        || spans[next].button == BarButton::Exit);
+        auto* button = new BarButtonWidget(oBar, std::move(definition));
         if (next < spans.size())
             button->setGeometry(spans[next].rect());
         ++next;

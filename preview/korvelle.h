@@ -160,8 +160,14 @@ private:
     void readSettings();
     void readPageGeometry();
     bool takeHandoff();
+    void makeWindow(const QSize& size);
+    void makeBar();
     void makePageViews();
     void makeBarSideControls();
+    void adoptOutsideWindow();
+    void connectFirstSlot();
+    void showWindow();
+    void runUntilClosed(bool modal, QWidget* mainWindow);
     void applyScrollRanges();
     void refreshPageLabel();
     void showFactorInList(int index);

@@ -10,6 +10,7 @@
 #include "bargeometry.h"
 #include "pageview/kvmetafile.h"
 #include "platform/notify.h"
+#include "previewkeys.h"
 #include "previewwindow.h"
 #include "resourcelib.h"
 #include "resourcescope.h"
@@ -81,14 +82,32 @@ void KORVELLE::KVShow()
     else
         lDone = true;
 
+    makeWindow(size.truncated());
+    makeBar();
+    makePageViews();
+    makeBarSideControls();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        oWnd->move(screen->availableGeometry().center() - oWnd->rect().center());
+    QCoreApplication::processEvents();
+    restoreResourceSource(resources.saved());
+
+    SetFactor();
+    adoptOutsideWindow();
+    connectFirstSlot();
+    showWindow();
+    runUntilClosed(modal, mainWindow);
+}
+
+// The frame with its title, icon, menus and status bar; the preview starts on page 1, unzoomed.
+void KORVELLE::makeWindow(const QSize& size)
+{
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(12);
-    const QCursor magnifier = cursor(QStringLiteral("Lupa"));
 
     auto* window = new PreviewWindow(*this);
     oWnd = window;
-    const QSize truncated = size.truncated();
-    window->setGeometry(0, 0, truncated.width(), truncated.height());
+    window->setGeometry(0, 0, size.width(), size.height());
     const QString document = deviceDocument(*oDevice);
     window->setWindowTitle(cAppName.isEmpty() ? document : cAppName + QStringLiteral(" - ") + document);
     if (!cIcon.isEmpty() && QFileInfo::exists(cIcon))
@@ -101,52 +120,50 @@ void KORVELLE::KVShow()
     window->setFont(font);
     vBar = hBar = ScrollBarModel{};
 
-    oBar = new ButtonBar(window->client(), lNoBorder);
-    oBar->setGeometry(0, 0, window->client()->width(), ButtonBar::kHeight);
+    window->setStatusBar(new QStatusBar(window));
+    addKeyboardIndicators(*window->statusBar());
+    installWheelNavigation(*this, window->client());
+}
+
+void KORVELLE::makeBar()
+{
+    oBar = new ButtonBar(oWnd->client(), lNoBorder);
+    oBar->setGeometry(0, 0, oWnd->client()->width(), ButtonBar::kHeight);
     BarMenu();
     // The buttons only: their drop-down menu is a child of its button and keeps the arrow.
     for (BarButtonWidget* button : oBar->buttons())
         button->setCursor(Qt::PointingHandCursor);
+}
 
-    window->setStatusBar(new QStatusBar(window));
-    addKeyboardIndicators(*window->statusBar());
-
-    makePageViews();
-    for (KVMETAFILE* view : aMeta) {
-        view->setCursor(magnifier);
-        installWheelNavigation(*this, view);
+// An outside window made a child of ours, as far as the platform lets a foreign window be
+// adopted.
+void KORVELLE::adoptOutsideWindow()
+{
+    if (hKVWnd == 0 || !lSetParent) return;
+    if (QWindow* foreign = QWindow::fromWinId(WId(hKVWnd))) {
+        oWnd->winId();
+        foreign->setParent(oWnd->windowHandle());
     }
-    installWheelNavigation(*this, window->client());
-    makeBarSideControls();
+}
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
-    QCoreApplication::processEvents();
-    restoreResourceSource(resources.saved());
-
-    SetFactor();
-    if (hKVWnd != 0 && lSetParent) {
-        // An outside window made a child of ours, as far as the platform lets a foreign
-        // window be adopted.
-        if (QWindow* foreign = QWindow::fromWinId(WId(hKVWnd))) {
-            window->winId();
-            foreign->setParent(window->windowHandle());
-        }
-    }
-
+// The first slot takes the keyboard: soft zoom on keypad plus and minus, the rest navigates.
+void KORVELLE::connectFirstSlot()
+{
     KVMETAFILE* first = aMeta[0];
     first->bKeyDown = [this](int key, int flags) {
-        if (key == 109)
-            SoftZoom(false);
-        else if (key == 107)
-            SoftZoom(true);
-        else
-            CheckKey(key, flags);
+        switch (softZoomKeyAction(key)) {
+        case KeyAction::SoftZoomIn: SoftZoom(true); break;
+        case KeyAction::SoftZoomOut: SoftZoom(false); break;
+        default: CheckKey(key, flags); break;
+        }
     };
     first->bRClicked = [this] { SoftZoom(true); };
+}
 
+void KORVELLE::showWindow()
+{
     const bool maximize = lMaximize;
-    window->onStart = [this, maximize] {
+    oWnd->onStart = [this, maximize] {
         if (oMenuNormal)
             oMenuNormal->setEnabled(false);
         if (maximize && oWnd)
@@ -154,8 +171,13 @@ void KORVELLE::KVShow()
         if (lZoomAtStart)
             Zoom();
     };
-    window->showNormal();
+    oWnd->showNormal();
+}
 
+// A preview started outside any event loop runs the application's; a modal one waits here
+// with its caller's window hidden until it closes.
+void KORVELLE::runUntilClosed(bool modal, QWidget* mainWindow)
+{
     if (QThread::currentThread()->loopLevel() == 0 && !modal) {
         QApplication::exec();
         return;
@@ -168,6 +190,7 @@ void KORVELLE::KVShow()
 
 void KORVELLE::makePageViews()
 {
+    const QCursor magnifier = cursor(QStringLiteral("Lupa"));
     PageViewSettings settings;
     settings.lPageBorder = lPageBorder;
     settings.nPageBorColor = nPageBorColor;
@@ -193,6 +216,8 @@ void KORVELLE::makePageViews()
             view->hide();
             view->bLDblClick = [this, i](int, int row) { SetOrg2(1, row, i + 1); };
         }
+        view->setCursor(magnifier);
+        installWheelNavigation(*this, view);
         aMeta[size_t(i)] = view;
     }
 }

@@ -1,6 +1,5 @@
 #include "preview/previewkeys.h"
 
-#include <Qt>
 #include <algorithm>
 #include <array>
 
@@ -16,22 +15,6 @@ constexpr std::array<KeyBinding, 8> kNavigation{{
     {vk::Down, KeyAction::None, KeyAction::ScrollLineDown},
     {vk::Left, KeyAction::None, KeyAction::ScrollLineLeft},
     {vk::Right, KeyAction::None, KeyAction::ScrollLineRight},
-}};
-
-struct QtKeyCode {
-    int qtKey;
-    int code;
-};
-
-constexpr std::array<QtKeyCode, 8> kQtNavigation{{
-    {Qt::Key_Home, vk::Home},
-    {Qt::Key_End, vk::End},
-    {Qt::Key_PageUp, vk::PageUp},
-    {Qt::Key_PageDown, vk::PageDown},
-    {Qt::Key_Left, vk::Left},
-    {Qt::Key_Up, vk::Up},
-    {Qt::Key_Right, vk::Right},
-    {Qt::Key_Down, vk::Down},
 }};
 } // namespace
 
@@ -56,18 +39,6 @@ KeyAction softZoomKeyAction(int key)
     if (key == vk::KeypadMinus)
         return KeyAction::SoftZoomOut;
     return KeyAction::None;
-}
-
-int virtualKeyFromQt(int qtKey, bool keypad)
-{
-    if (keypad && qtKey == Qt::Key_Plus)
-        return vk::KeypadPlus;
-    if (keypad && qtKey == Qt::Key_Minus)
-        return vk::KeypadMinus;
-    // Navigation keys mean the same on the keypad (with Num Lock off) and the main keyboard.
-    const auto* row = std::find_if(kQtNavigation.begin(), kQtNavigation.end(),
-                                   [qtKey](const QtKeyCode& k) { return k.qtKey == qtKey; });
-    return row == kQtNavigation.end() ? 0 : row->code;
 }
 
 } // namespace kv

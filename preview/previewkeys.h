@@ -1,7 +1,8 @@
 #pragma once
-// Navigation and zoom keys of the first page slot, as data. Key codes are the platform's
-// virtual-key numbers (Home 36, End 35, Page Up 33, Page Down 34, Left 37, Up 38, Right 39,
-// Down 40, keypad plus 107, keypad minus 109); virtualKeyFromQt() turns a Qt key into one.
+// Navigation and zoom keys of the first page slot, as data. Key codes are the virtual-key
+// numbers of pageview/virtualkeys.h, which the page slot hands over.
+#include "pageview/virtualkeys.h"
+
 #include <span>
 
 namespace kv {
@@ -24,19 +25,6 @@ enum class KeyAction {
     SoftZoomOut,
 };
 
-namespace vk {
-inline constexpr int PageUp = 33;
-inline constexpr int PageDown = 34;
-inline constexpr int End = 35;
-inline constexpr int Home = 36;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-inline constexpr int KeypadPlus = 107;
-inline constexpr int KeypadMinus = 109;
-} // namespace vk
-
 // One row of the navigation table: what a key does in the normal view and in zoom mode.
 struct KeyBinding {
     int key;
@@ -53,10 +41,5 @@ KeyAction navigationKeyAction(int key, bool zoomed);
 // The soft-zoom keys of the first slot: keypad plus enlarges, keypad minus reduces, in either
 // mode; None for every other key.
 KeyAction softZoomKeyAction(int key);
-
-// Virtual-key code of a Qt key (a Qt::Key value); `keypad` is whether the event carried
-// Qt::KeypadModifier, which tells keypad plus and minus from the main keyboard's. Keys the
-// preview does not use give 0.
-int virtualKeyFromQt(int qtKey, bool keypad);
 
 } // namespace kv

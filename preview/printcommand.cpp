@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <optional>
 
 namespace kv {
 namespace {
@@ -64,6 +65,69 @@ void printPage(HDC hdc, const QString& file, HENHMETAFILE shown, const gdi::Devi
     EndPage(hdc);
 }
 
+// The controls of the "PRINT" template, by identifier; nothing when one is missing.
+struct PrintDialogControls {
+    QRadioButton* all;
+    QRadioButton* current;
+    QRadioButton* range;
+    QSpinBox* from;
+    QSpinBox* to;
+    QSpinBox* copies;
+    QAbstractButton* print;
+    QAbstractButton* cancel;
+};
+
+std::optional<PrintDialogControls> findPrintControls(QDialog* dialog)
+{
+    const PrintDialogControls c{findControl<QRadioButton>(dialog, 201), findControl<QRadioButton>(dialog, 202),
+                                findControl<QRadioButton>(dialog, 203), findControl<QSpinBox>(dialog, 301),
+                                findControl<QSpinBox>(dialog, 302),     findControl<QSpinBox>(dialog, 501),
+                                findControl<QAbstractButton>(dialog, 101), findControl<QAbstractButton>(dialog, 102)};
+    if (!c.all || !c.current || !c.range || !c.from || !c.to || !c.copies || !c.print || !c.cancel)
+        return std::nullopt;
+    return c;
+}
+
+void labelPrintDialog(QDialog* dialog, const PrintDialogControls& c)
+{
+    dialog->setWindowTitle(KV_GL("Printing"));
+    c.print->setText(KV_GL("&Print"));
+    c.cancel->setText(KV_GL("&Cancel"));
+    if (auto* label = findControl<QLabel>(dialog, 601))
+        label->setText(KV_GL("Number") + QLatin1Char(':'));
+    if (auto* label = findControl<QLabel>(dialog, 174))
+        label->setText(KV_GL("to"));
+    if (auto* box = findControl<QGroupBox>(dialog, 191))
+        box->setTitle(withoutAmpersands(KV_GL("&Print")));
+    if (auto* box = findControl<QGroupBox>(dialog, 192))
+        box->setTitle(KV_GL("Copies"));
+    c.all->setText(KV_GL("All pages"));
+    c.current->setText(KV_GL("Current page"));
+    c.range->setText(KV_GL("From page") + QLatin1Char(':'));
+}
+
+// All pages, one copy; the page fields open only with "From page" and keep their rules.
+void setUpPrintFields(QDialog* dialog, const PrintDialogControls& c, int totalPages)
+{
+    for (QSpinBox* field : {c.from, c.to}) {
+        field->setRange(1, std::max(1, totalPages));
+        field->setEnabled(false);
+    }
+    c.from->setValue(1);
+    c.to->setValue(std::max(1, totalPages));
+    c.copies->setRange(1, 99999);
+    c.copies->setValue(1);
+    new FieldRule(c.from, [to = c.to](int v) { return v >= 1 && v <= to->value(); });
+    new FieldRule(c.to, [from = c.from, totalPages](int v) { return v >= from->value() && v <= totalPages; });
+    new FieldRule(c.copies, [](int v) { return v >= 1; });
+    c.all->setChecked(true);
+    for (QRadioButton* choice : {c.all, c.current, c.range})
+        QObject::connect(choice, &QRadioButton::toggled, dialog, [c] {
+            c.from->setEnabled(c.range->isChecked());
+            c.to->setEnabled(c.range->isChecked());
+        });
+}
+
 } // namespace
 
 void KORVELLE::PrintPage(bool lExit)
@@ -79,59 +143,24 @@ void KORVELLE::PrintPage(bool lExit)
     if (!dialog)
         return;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(KV_GL("Printing"));
-    auto* all = findControl<QRadioButton>(dialog, 201);
-    auto* current = findControl<QRadioButton>(dialog, 202);
-    auto* range = findControl<QRadioButton>(dialog, 203);
-    auto* from = findControl<QSpinBox>(dialog, 301);
-    auto* to = findControl<QSpinBox>(dialog, 302);
-    auto* copies = findControl<QSpinBox>(dialog, 501);
-    auto* print = findControl<QAbstractButton>(dialog, 101);
-    auto* cancel = findControl<QAbstractButton>(dialog, 102);
-    if (!all || !current || !range || !from || !to || !copies || !print || !cancel) {
+    const std::optional<PrintDialogControls> controls = findPrintControls(dialog);
+    if (!controls) {
         delete dialog;
         return;
     }
-    print->setText(KV_GL("&Print"));
-    cancel->setText(KV_GL("&Cancel"));
-    if (auto* label = findControl<QLabel>(dialog, 601))
-        label->setText(KV_GL("Number") + QLatin1Char(':'));
-    if (auto* label = findControl<QLabel>(dialog, 174))
-        label->setText(KV_GL("to"));
-    for (QSpinBox* field : {from, to}) {
-        field->setRange(1, std::max(1, nTotalPages));
-        field->setEnabled(false);
-    }
-    from->setValue(1);
-    to->setValue(std::max(1, nTotalPages));
-    copies->setRange(1, 99999);
-    copies->setValue(1);
-    new FieldRule(from, [to](int v) { return v >= 1 && v <= to->value(); });
-    new FieldRule(to, [from, this](int v) { return v >= from->value() && v <= nTotalPages; });
-    new FieldRule(copies, [](int v) { return v >= 1; });
-    all->setChecked(true);
-    for (QRadioButton* choice : {all, current, range})
-        QObject::connect(choice, &QRadioButton::toggled, dialog, [range, from, to] {
-            from->setEnabled(range->isChecked());
-            to->setEnabled(range->isChecked());
-        });
-    QObject::connect(print, &QAbstractButton::clicked, dialog, [=, this] {
+    const PrintDialogControls c = *controls;
+    labelPrintDialog(dialog, c);
+    setUpPrintFields(dialog, c, nTotalPages);
+    QObject::connect(c.print, &QAbstractButton::clicked, dialog, [=, this] {
         // Printing starts only with values that keep the field rules.
-        if (range->isChecked() && (from->value() > to->value() || to->value() > nTotalPages)) {
+        if (c.range->isChecked() && (c.from->value() > c.to->value() || c.to->value() > nTotalPages)) {
             defaultBeep();
             return;
         }
-        const int choice = all->isChecked() ? 1 : current->isChecked() ? 2 : 3;
-        PrintPrv(dialog, choice, from->value(), to->value(), copies->value());
+        const int choice = c.all->isChecked() ? 1 : c.current->isChecked() ? 2 : 3;
+        PrintPrv(dialog, choice, c.from->value(), c.to->value(), c.copies->value());
     });
-    QObject::connect(cancel, &QAbstractButton::clicked, dialog, &QDialog::reject);
-    if (auto* box = findControl<QGroupBox>(dialog, 191))
-        box->setTitle(withoutAmpersands(KV_GL("&Print")));
-    if (auto* box = findControl<QGroupBox>(dialog, 192))
-        box->setTitle(KV_GL("Copies"));
-    all->setText(KV_GL("All pages"));
-    current->setText(KV_GL("Current page"));
-    range->setText(KV_GL("From page") + QLatin1Char(':'));
+    QObject::connect(c.cancel, &QAbstractButton::clicked, dialog, &QDialog::reject);
     dialog->exec();
 }
 

@@ -1,10 +1,10 @@
+#include "ordinaryuser.h"
 #include "app/pagegathering.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -99,14 +99,16 @@ TEST(SpoolDirectoryProblem, NamesTheDirectoryWhenItCannotServe)
 
 TEST(SpoolDirectoryProblem, AReadOnlyDirectoryCannotServe)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root: every directory is writable";
     QTemporaryDir dir;
     const QString readOnly = dir.filePath("ro");
     ASSERT_TRUE(QDir().mkdir(readOnly));
-    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
-    EXPECT_TRUE(kv::spoolDirectoryProblem(readOnly).contains(readOnly));
-    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const std::string failure = kvtest::asOrdinaryUser(dir.path(), [&]() -> std::string {
+        if (!QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner)) return "folder not made read-only";
+        const QString problem = kv::spoolDirectoryProblem(readOnly);
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return problem.contains(readOnly) ? "" : "a read-only spool folder was accepted: " + problem.toStdString();
+    });
+    EXPECT_EQ(failure, "");
 }
 
 } // namespace

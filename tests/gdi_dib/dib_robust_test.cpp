@@ -7,7 +7,7 @@
 
 using namespace kv::gdi;
 using kvtest::Bytes;
-using kvtest::HeaderSpec;
+using kvtest::DibHeaderFields;
 
 namespace {
 
@@ -19,7 +19,7 @@ struct RefusedCase {
 
 std::vector<RefusedCase> refusedCases()
 {
-    auto info = [](HeaderSpec h) { return kvtest::header(h).data; };
+    auto info = [](DibHeaderFields h) { return kvtest::header(h).data; };
     std::vector<uint8_t> sizeBeyondBuffer = info({40, 4, 4, 24});
     sizeBeyondBuffer[0] = 200;
     std::vector<uint8_t> cutShort = info({40, 4, 4, 24});
@@ -101,7 +101,7 @@ TEST(DibSize, ARealPagePassesTheCaps)
 
 struct InfoSizeCase {
     const char* name;
-    HeaderSpec header;
+    DibHeaderFields header;
     uint32_t usage;
     size_t expected;
 };

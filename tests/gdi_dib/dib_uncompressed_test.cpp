@@ -8,7 +8,7 @@
 
 using namespace kv::gdi;
 using kvtest::Bytes;
-using kvtest::HeaderSpec;
+using kvtest::DibHeaderFields;
 
 namespace {
 
@@ -28,7 +28,7 @@ QRgb palette16(uint32_t i) { return qRgb(int(i) * 16, 255 - int(i) * 16, int(i) 
 
 struct UncompressedCase {
     const char* name;
-    HeaderSpec header;                    // width/height are filled in
+    DibHeaderFields header;                    // width/height are filled in
     std::vector<uint32_t> trailingMasks;  // DWORDs after a 40-byte header
     int colourTable;                      // RGBQUAD entries written (RGBTRIPLE for core)
     std::function<uint32_t(int x, int y)> value;
@@ -80,7 +80,7 @@ std::vector<UncompressedCase> uncompressedCases()
 
 Bytes bitmapInfo(const UncompressedCase& c, bool topDown)
 {
-    HeaderSpec h = c.header;
+    DibHeaderFields h = c.header;
     h.width = kWidth;
     h.height = topDown ? -kHeight : kHeight;
     Bytes info = kvtest::header(h);

@@ -23,7 +23,7 @@ public:
     std::vector<uint8_t> data;
 };
 
-struct HeaderSpec {
+struct DibHeaderFields {
     uint32_t size = 40;  // 12, 40, 52, 56, 108, 124
     int32_t width = 0;
     int32_t height = 0;  // negative: top-down
@@ -33,7 +33,7 @@ struct HeaderSpec {
     uint32_t masks[4] = {0, 0, 0, 0};  // written inside headers of 52 bytes and more
 };
 
-inline Bytes header(const HeaderSpec& h)
+inline Bytes header(const DibHeaderFields& h)
 {
     Bytes b;
     if (h.size == 12) {

@@ -1,4 +1,5 @@
 // Reading dBASE III tables whose headers lie, and appending to them without harm.
+#include "ordinaryuser.h"
 #include "langtesttable.h"
 
 #include "lang/dbffile.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <gtest/gtest.h>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -178,18 +178,29 @@ TEST(DbfFile, AppendGoesAfterTheLastRecordNotAtTheEndOfTheFile)
     EXPECT_TRUE(kvtest::isSoundTable(path));
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 TEST(DbfFile, OpensAReadOnlyTableForLookupsOnly)
 {
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root: permissions do not stop writes";
     QTemporaryDir dir;
     const QString path = dir.filePath("T.DBF");
     ASSERT_TRUE(kvtest::writeFile(path, twoRecords()));
-    QFile::setPermissions(path, QFile::ReadOwner);
-    kv::DbfFile file;
-    ASSERT_TRUE(file.open(path));
-    EXPECT_FALSE(file.isWritable());
-    EXPECT_EQ(file.table().recordCount(), 2u);
-    EXPECT_FALSE(file.append(file.table().blankRecord()));
+    const QByteArray before = fileBytes(path);
+    const std::string failure = kvtest::asOrdinaryUser(dir.path(), [&]() -> std::string {
+        QFile::setPermissions(path, QFile::ReadOwner);
+        kv::DbfFile file;
+        if (!file.open(path)) return "a read-only table did not open for lookups";
+        if (file.isWritable()) return "a read-only table was opened for writing";
+        if (file.table().recordCount() != 2u) return "the records of a read-only table were not read";
+        if (file.append(file.table().blankRecord())) return "an append to a read-only table reported success";
+        return "";
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(fileBytes(path), before);
 }
 
 } // namespace

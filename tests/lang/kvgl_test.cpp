@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -163,14 +162,17 @@ TEST_F(KvGlTest, MultiByteTextsAreCutBetweenCharacters)
 
 TEST_F(KvGlTest, SeesRecordsThatAnotherProgramWroteMeanwhile)
 {
+    std::chrono::steady_clock::time_point now{};
+    kv::setLanguageTableClock([&now] { return now; });
     openBuilt(kvtest::languageColumns(), {row("Name", "Name")});
     kv::nLanguage = 2;
     EXPECT_EQ(kv::KV_GL("Format"), "Format");
     // A translator's tool rewrites the table in place while the preview runs.
     ASSERT_TRUE(kvtest::writeFile(path, kv::buildDbf(kvtest::languageColumns(),
                                                     {row("Format", "Dateiformat"), row("Name", "Name")})));
-    // Edits other than appends are noticed once the recheck interval has passed.
-    std::this_thread::sleep_for(kv::LanguageTable::kRecheckInterval + std::chrono::milliseconds(20));
+    // Edits other than appends are noticed once the recheck interval has passed, not before.
+    EXPECT_EQ(kv::KV_GL("Format"), "Format");
+    now += kv::LanguageTable::kRecheckInterval;
     EXPECT_EQ(kv::KV_GL("Format"), "Dateiformat");
 }
 
@@ -203,7 +205,7 @@ TEST_F(KvGlTest, OpeningTwiceKeepsTheFirstTable)
 // is reported once.
 struct ProblemCase {
     const char* name;
-    std::vector<kv::DbfColumnSpec> columns;  // empty: no table file at all
+    std::vector<kv::DbfColumn> columns;  // empty: no table file at all
     int language;
 };
 

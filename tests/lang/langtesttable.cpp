@@ -74,9 +74,9 @@ int countKey(const kv::DbfTable& table, const std::string& key)
     return ::testing::AssertionSuccess();
 }
 
-std::vector<kv::DbfColumnSpec> languageColumns(int width, int count)
+std::vector<kv::DbfColumn> languageColumns(int width, int count)
 {
-    std::vector<kv::DbfColumnSpec> columns;
+    std::vector<kv::DbfColumn> columns;
     for (int i = 1; i <= count; ++i) columns.push_back({"LANGUAGE" + std::to_string(i), width});
     return columns;
 }
@@ -84,6 +84,7 @@ std::vector<kv::DbfColumnSpec> languageColumns(int width, int count)
 void LanguageTableFixture::TearDown()
 {
     kv::closeLanguageTable();
+    kv::setLanguageTableClock({});
     kv::nLanguage = 1;
 }
 
@@ -94,7 +95,7 @@ void LanguageTableFixture::openPath(const QString& p)
     ASSERT_TRUE(kv::openLanguageTable(path));
 }
 
-void LanguageTableFixture::openBuilt(const std::vector<kv::DbfColumnSpec>& columns,
+void LanguageTableFixture::openBuilt(const std::vector<kv::DbfColumn>& columns,
                                      const std::vector<kv::DbfRow>& rows)
 {
     const QString p = dir.filePath("TABLE.DBF");

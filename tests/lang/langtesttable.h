@@ -34,7 +34,7 @@ class LanguageTableFixture : public ::testing::Test {
 protected:
     void TearDown() override;
     // Creates TABLE.DBF in the temporary directory from columns and rows, and opens it.
-    void openBuilt(const std::vector<kv::DbfColumnSpec>& columns, const std::vector<kv::DbfRow>& rows);
+    void openBuilt(const std::vector<kv::DbfColumn>& columns, const std::vector<kv::DbfRow>& rows);
     // Copies the shipped table into the temporary directory and opens the copy.
     void openShippedCopy();
     void openPath(const QString& path);
@@ -45,6 +45,6 @@ protected:
 };
 
 // The three usual columns, LANGUAGE1 … LANGUAGE3, each width wide.
-std::vector<kv::DbfColumnSpec> languageColumns(int width = 40, int count = 3);
+std::vector<kv::DbfColumn> languageColumns(int width = 40, int count = 3);
 
 } // namespace kvtest

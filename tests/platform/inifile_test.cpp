@@ -1,5 +1,6 @@
 // The INI module against real files: matching without case, the 1023-character cut, empty
 // against missing values, and writes that change one line and keep every other byte.
+#include "ordinaryuser.h"
 #include "platform/inifile.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -176,12 +176,15 @@ TEST_F(IniFileTest, TheFirstOfDuplicateSectionsAndKeysCounts)
 
 TEST_F(IniFileTest, AFailedWriteLeavesTheFileAsItWas)
 {
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root: permissions do not stop writes";
     write(kSample);
-    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    kv::IniFile ini(path());
-    EXPECT_FALSE(ini.writeString("General", "Maximize", "1"));
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const std::string failure = kvtest::asOrdinaryUser(dir.path(), [&]() -> std::string {
+        if (!QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner)) return "folder not made read-only";
+        kv::IniFile ini(path());
+        const bool written = ini.writeString("General", "Maximize", "1");
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return written ? "the write into a read-only folder reported success" : "";
+    });
+    EXPECT_EQ(failure, "");
     EXPECT_EQ(read(), kSample);
 }
 

@@ -33,32 +33,31 @@ protected:
     }
 };
 
-TEST_F(BarTest, NavigationButtonsFollowTheCurrentPage)
+struct NavigationCase {
+    int pages;
+    int moveTo;  // page-move code applied through the Page menu, 0: none
+    std::vector<bool> expected;
+    bool pageCount;
+};
+
+class BarNavigationTest : public BarTest, public ::testing::WithParamInterface<NavigationCase> {};
+
+TEST_P(BarNavigationTest, NavigationButtonsFollowTheCurrentPage)
 {
-    struct Case {
-        int pages;
-        int moveTo;  // page-move code applied through the Page menu, 0: none
-        std::vector<bool> expected;
-        bool pageCount;
-    };
-    const std::vector<Case> cases = {
-        {1, 0, {false, false, false, false}, false},
-        {3, 0, {false, false, true, true}, true},
-        {3, 4, {true, true, false, false}, true},
-        {12, 0, {false, false, true, true}, true},
-    };
-    for (const Case& c : cases) {
-        open(c.pages);
-        ASSERT_FALSE(HasFatalFailure());
-        if (c.moveTo == 4)
-            pageMenuItem(QStringLiteral("&Last"))->trigger();
-        EXPECT_EQ(navigationEnabled(), c.expected) << c.pages << " pages, move " << c.moveTo;
-        EXPECT_EQ(button(TwoPages)->shownEnabled(), c.pageCount) << c.pages << " pages";
-        TearDown();
-        pageFiles.clear();
-        SetUp();
-    }
+    const NavigationCase& c = GetParam();
+    open(c.pages);
+    ASSERT_FALSE(HasFatalFailure());
+    if (c.moveTo == 4)
+        pageMenuItem(QStringLiteral("&Last"))->trigger();
+    EXPECT_EQ(navigationEnabled(), c.expected) << c.pages << " pages, move " << c.moveTo;
+    EXPECT_EQ(button(TwoPages)->shownEnabled(), c.pageCount) << c.pages << " pages";
 }
+
+INSTANTIATE_TEST_SUITE_P(PagesAndMoves, BarNavigationTest,
+                         ::testing::Values(NavigationCase{1, 0, {false, false, false, false}, false},
+                                           NavigationCase{3, 0, {false, false, true, true}, true},
+                                           NavigationCase{3, 4, {true, true, false, false}, true},
+                                           NavigationCase{12, 0, {false, false, true, true}, true}));
 
 TEST_F(BarTest, PageButtonsMoveAndNeverPassTheEnds)
 {
@@ -106,32 +105,32 @@ TEST_F(BarTest, DisabledButtonSoundsAndRunsNothing)
     EXPECT_EQ(tones[0].first, 277);
 }
 
-TEST_F(BarTest, SendToSettingDecidesTheButtonAndTheFactorLabel)
+class BarSendToTest : public BarTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BarSendToTest, SendToSettingDecidesTheButtonAndTheFactorLabel)
 {
-    for (const bool sendTo : {true, false}) {
-        open(2, {QStringLiteral("[SendTo]"), QStringLiteral("ShowSendTo=%1").arg(sendTo ? 1 : 0)});
-        ASSERT_FALSE(HasFatalFailure());
-        EXPECT_EQ(buttonCount(), sendTo ? 13 : 12);
-        bool emailButton = false;
-        for (int i = 0; i < buttonCount(); ++i)
-            emailButton |= button(i)->bitmapName() == QLatin1String("EMAIL");
-        EXPECT_EQ(emailButton, sendTo);
-        QLabel* factor = nullptr;
-        for (QLabel* label : preview->oBar->findChildren<QLabel*>())
-            if (label->text() == QLatin1String("Factor:"))
-                factor = label;
-        ASSERT_NE(factor, nullptr);
-        EXPECT_EQ(factor->x(), sendTo ? 446 : 416);
-        EXPECT_EQ(button(buttonCount() - 1)->geometry().right(), sendTo ? 436 : 406);
-        bool sendItem = false;
-        for (QAction* item : window().menuBar()->actions().at(0)->menu()->actions())
-            sendItem |= item->text() == QLatin1String("Send &to");
-        EXPECT_EQ(sendItem, sendTo);
-        TearDown();
-        pageFiles.clear();
-        SetUp();
-    }
+    const bool sendTo = GetParam();
+    open(2, {QStringLiteral("[SendTo]"), QStringLiteral("ShowSendTo=%1").arg(sendTo ? 1 : 0)});
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(buttonCount(), sendTo ? 13 : 12);
+    bool emailButton = false;
+    for (int i = 0; i < buttonCount(); ++i)
+        emailButton |= button(i)->bitmapName() == QLatin1String("EMAIL");
+    EXPECT_EQ(emailButton, sendTo);
+    QLabel* factor = nullptr;
+    for (QLabel* label : preview->oBar->findChildren<QLabel*>())
+        if (label->text() == QLatin1String("Factor:"))
+            factor = label;
+    ASSERT_NE(factor, nullptr);
+    EXPECT_EQ(factor->x(), sendTo ? 446 : 416);
+    EXPECT_EQ(button(buttonCount() - 1)->geometry().right(), sendTo ? 436 : 406);
+    bool sendItem = false;
+    for (QAction* item : window().menuBar()->actions().at(0)->menu()->actions())
+        sendItem |= item->text() == QLatin1String("Send &to");
+    EXPECT_EQ(sendItem, sendTo);
 }
+
+INSTANTIATE_TEST_SUITE_P(ShownAndHidden, BarSendToTest, ::testing::Bool());
 
 TEST_F(BarTest, FlatAndBorderedBarsDifferOnlyInLookAndExitTooltip)
 {
@@ -150,9 +149,7 @@ TEST_F(BarTest, FlatAndBorderedBarsDifferOnlyInLookAndExitTooltip)
         }
         enabled.push_back(states);
         places.push_back(rects);
-        TearDown();
-        pageFiles.clear();
-        SetUp();
+        closePreview();
     }
     EXPECT_EQ(enabled[0], enabled[1]);
     EXPECT_EQ(places[0], places[1]);

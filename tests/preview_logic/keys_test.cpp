@@ -1,6 +1,7 @@
 // Navigation and soft-zoom keys of the first page slot, and page moves they lead to.
 #include "preview/pagenavigation.h"
 #include "preview/previewkeys.h"
+#include "pageview/virtualkeys.h"
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,9 @@ TEST(NavigationKeys, QtKeysToVirtualKeys)
         {Qt::Key_Home, false, 36},     {Qt::Key_End, false, 35},   {Qt::Key_PageUp, false, 33},
         {Qt::Key_PageDown, false, 34}, {Qt::Key_Left, false, 37},  {Qt::Key_Up, false, 38},
         {Qt::Key_Right, false, 39},    {Qt::Key_Down, false, 40},  {Qt::Key_Home, true, 36},
-        {Qt::Key_Plus, true, 107},     {Qt::Key_Minus, true, 109}, {Qt::Key_Plus, false, 0},
-        {Qt::Key_Minus, false, 0},     {Qt::Key_A, false, 0},      {Qt::Key_Escape, false, 0},
+        {Qt::Key_Plus, true, 107},     {Qt::Key_Minus, true, 109}, {Qt::Key_Plus, false, 187},
+        {Qt::Key_Minus, false, 189},   {Qt::Key_A, false, 65},     {Qt::Key_Escape, false, 0},
+        {Qt::Key_7, false, 55},        {Qt::Key_F1, false, 0},
     };
     for (const Row& r : table)
         EXPECT_EQ(kv::virtualKeyFromQt(r.qtKey, r.keypad), r.code) << r.qtKey << " " << r.keypad;

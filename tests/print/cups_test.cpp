@@ -14,7 +14,7 @@
 
 namespace {
 
-using kvtest::ensureCups;
+using kvtest::cupsPdfQueueReady;
 using kvtest::runTool;
 
 // Where cups-pdf writes the queue's jobs: the "Out" line of its per-queue configuration.
@@ -57,7 +57,7 @@ using kvtest::PrintTest;
 
 TEST_F(PrintTest, TwoPagesThroughTheCupsPdfQueue)
 {
-    if (!ensureCups()) GTEST_SKIP() << "no CUPS scheduler with a PDF queue here, and scripts/setup --cups could not start one";
+    if (!cupsPdfQueueReady()) GTEST_SKIP() << kvtest::kNoCupsQueue;
     kv::setPrinterListProvider({});  // the system's own list
     kv::resetSharedPrinterState();
 
@@ -92,7 +92,7 @@ TEST_F(PrintTest, TwoPagesThroughTheCupsPdfQueue)
 
 namespace {
 
-using kvtest::ensureCups;
+using kvtest::cupsPdfQueueReady;
 using kvtest::runTool;
 
 using kvtest::PrintTest;
@@ -101,7 +101,7 @@ using kvtest::PrintTest;
 // over, the user is told, and nothing crashes.
 TEST_F(PrintTest, AQueueThatVanishesMidJobIsReported)
 {
-    if (!ensureCups()) GTEST_SKIP() << "no CUPS scheduler here, and scripts/setup --cups could not start one";
+    if (!cupsPdfQueueReady()) GTEST_SKIP() << kvtest::kNoCupsQueue;
     const QString queue = QStringLiteral("KV-Vanish-%1").arg(QDateTime::currentMSecsSinceEpoch(), 0, 16);
     runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-v"), QStringLiteral("cups-pdf:/ci"),
                                     QStringLiteral("-m"), QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"),

@@ -55,10 +55,8 @@ bool schedulerRunning()
 }
 } // namespace
 
-bool ensureCups()
+bool cupsPdfQueueReady()
 {
-    if (!schedulerRunning() || !QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF")))
-        runTool(QStringLiteral(KV_SOURCE_DIR "/scripts/setup"), {QStringLiteral("--cups")});
     return schedulerRunning() && QPrinterInfo::availablePrinterNames().contains(QStringLiteral("PDF"));
 }
 

@@ -39,9 +39,12 @@ private:
 
 // A tool's standard output, empty when it did not finish within a minute.
 QString runTool(const QString& program, const QStringList& args);
-// A CUPS scheduler with the "PDF" queue, started with the project's set-up script when
-// needed; false where none runs and none can be started.
-bool ensureCups();
+// A CUPS scheduler runs with the "PDF" queue. The tests never start one themselves (that
+// changes the machine's printing system): `scripts/test --cups` does, as CI asks.
+bool cupsPdfQueueReady();
+// Why a printing test skips when there is none.
+inline constexpr const char* kNoCupsQueue =
+    "no CUPS scheduler with a PDF queue here (scripts/test --cups starts one)";
 
 
 } // namespace kvtest

@@ -58,7 +58,7 @@ int build(const QString& source, const QString& target)
         columns = std::max(columns, row->values.size());
         rows.push_back(std::move(*row));
     }
-    std::vector<kv::DbfColumnSpec> specs;
+    std::vector<kv::DbfColumn> specs;
     for (size_t i = 1; i <= columns; ++i)
         specs.push_back({"LANGUAGE" + std::to_string(i), kColumnWidth});
     const std::vector<uint8_t> bytes = kv::buildDbf(specs, rows, kShippedDate);
