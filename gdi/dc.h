@@ -162,6 +162,15 @@ public:
     // --- bitmaps -------------------------------------------------------------------------
     void blt(const rec::Blt& blt);
 
+    // --- drawing resolved into device pixels by the caller (the EMF+ player) ---------------
+    // Clipped by the meta region and the clip set here, counted in the drawn bounds, and
+    // never part of a path bracket.
+    void setDeviceClip(const std::optional<QRegion>& clip);  // device pixels; nothing = none
+    void fillDevice(const QPainterPath& path, Qt::FillRule rule, const DrawBrush& brush);
+    void strokeDevice(const QPainterPath& path, const DrawPen& pen);
+    void textDevice(const TextRun& run);
+    void imageDevice(const ImageDraw& image);
+
     // --- recording support ---------------------------------------------------------------
     // The device-pixel bounds of everything drawn since construction (or the last reset):
     // what a recorder writes as rclBounds.

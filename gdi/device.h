@@ -6,6 +6,7 @@
 #include "fontmap.h"
 #include "types.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QImage>
 #include <QPainterPath>
@@ -19,15 +20,18 @@
 namespace kv::gdi {
 
 struct DrawBrush {
-    enum class Kind : uint8_t { None, Solid, Hatch, Pattern };
+    enum class Kind : uint8_t { None, Solid, Hatch, Pattern, Shader };
     Kind kind = Kind::None;
-    QColor color;                  // Solid colour, or the hatch lines' colour
+    QColor color;                  // Solid colour, the hatch lines' colour, or a Shader's mean colour
     uint32_t hatch = 0;            // HS_*
     QImage pattern;                // Pattern: one tile, colours already resolved
     QColor background;             // hatch gaps when opaqueBackground
     bool opaqueBackground = false;
     QPointF origin;                // brush origin, device pixels
+    QBrush shader;                 // Shader (gradients, transformed textures), device pixels;
+                                   // devices without one paint `color`
     int32_t rop2 = R2_COPYPEN;
+    bool smooth = false;           // antialiased edges (GDI+ drawing), else aliased as GDI draws
     bool isNull() const { return kind == Kind::None; }
 };
 
@@ -45,6 +49,7 @@ struct DrawPen {
     QColor background;             // gaps of styled lines when opaqueBackground
     bool opaqueBackground = false;
     int32_t rop2 = R2_COPYPEN;
+    bool smooth = false;           // antialiased, at the exact width (GDI+ drawing)
 };
 
 struct TextRun {

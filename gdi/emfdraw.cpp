@@ -110,7 +110,7 @@ constexpr RecordSpec kRecords[] = {
     {54, "LINETO", 16, lineTo},
     {55, "ARCTO", 40, arc<rec::ArcKind::ArcTo>},
     {56, "POLYDRAW", 28, polyDraw<false>},
-    {70, "GDICOMMENT", 8, nullptr},
+    {70, "GDICOMMENT", 8, comment},
     {71, "FILLRGN", 32, regionDraw<rec::RegionOp::Fill>},
     {72, "FRAMERGN", 40, regionDraw<rec::RegionOp::Frame>},
     {73, "INVERTRGN", 28, regionDraw<rec::RegionOp::Invert>},

@@ -11,10 +11,14 @@
 #include <string_view>
 #include <vector>
 
+namespace kv::gdi::plus { class StreamBuilder; }
+
 namespace kv::gdi::emfread {
 
 struct Context {
     std::vector<rec::Record>& out;
+    // Where the EMF+ records of comments go (null: comments are not looked into).
+    plus::StreamBuilder* plus = nullptr;
     // Decoded bitmap pixels a page may still hold: a small corrupt file must not be able to
     // ask for gigabytes through compressed bitmaps of huge declared sizes.
     uint64_t pixelsLeft = uint64_t(1) << 27;
@@ -39,6 +43,9 @@ std::span<const RecordSpec> objectRecords();
 std::span<const RecordSpec> drawRecords();
 std::span<const RecordSpec> textRecords();
 std::span<const RecordSpec> bitmapRecords();
+
+// EMR_COMMENT (emfcomment.cpp): EMF+ payloads go to the context's EMF+ reader.
+bool comment(ByteReader& r, Context& ctx);
 
 // ---- field helpers ----
 inline PointL readPoint(ByteReader& r) { PointL p; p.x = r.i32(); p.y = r.i32(); return p; }

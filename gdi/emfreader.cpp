@@ -4,6 +4,7 @@
 #include "readers.h"
 
 #include "emfparse.h"
+#include "emfplusreader.h"
 #include "wmfpicture.h"
 
 #include <QFile>
@@ -162,7 +163,8 @@ PicturePtr readEmf(std::span<const uint8_t> bytes)
         return nullptr;
     auto picture = std::make_shared<Picture>();
     picture->header = *header;
-    Context ctx{picture->records};
+    plus::StreamBuilder plusRecords;
+    Context ctx{picture->records, &plusRecords};
     ParseStats& stats = picture->stats;
     count(stats.played, EMR_HEADER);
 
@@ -182,6 +184,7 @@ PicturePtr readEmf(std::span<const uint8_t> bytes)
             break;
         }
     }
+    picture->plus = plusRecords.finish();
     stats.truncated = !ended;
     if (!ended)
         noteError(stats, "no end-of-file record");

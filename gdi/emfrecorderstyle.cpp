@@ -68,6 +68,7 @@ void EmfRecorder::selectBrush(const DrawBrush& brush)
         selectNullBrush();
         return;
     case DrawBrush::Kind::Solid:
+    case DrawBrush::Kind::Shader:  // GDI has no gradients: the mean colour stands in
     case DrawBrush::Kind::Hatch: {
         const bool hatched = brush.kind == DrawBrush::Kind::Hatch;
         record = creationRecord(emr::CREATEBRUSHINDIRECT, [&](RecordWriter& w) {
@@ -95,7 +96,7 @@ void EmfRecorder::selectBrush(const DrawBrush& brush)
         break;
     }
     }
-    if (brush.kind != DrawBrush::Kind::Solid)
+    if (brush.kind == DrawBrush::Kind::Hatch || brush.kind == DrawBrush::Kind::Pattern)
         setBrushOrg(brush.origin);
     objects_.select(out_, RecordedObjects::Kind::Brush, std::move(record));
 }

@@ -32,10 +32,11 @@ double qtMiterLimit(double gdiLimit)
     return std::max(0.5, gdiLimit / 2);
 }
 
-// GDI realizes a geometric pen at a whole number of device pixels.
+// GDI realizes a geometric pen at a whole number of device pixels; smoothed (GDI+) lines keep
+// their exact width.
 double deviceWidth(const DrawPen& pen)
 {
-    return std::max(1.0, std::round(pen.width));
+    return std::max(1.0, pen.smooth ? pen.width : std::round(pen.width));
 }
 
 bool isThin(const DrawPen& pen)
@@ -157,7 +158,10 @@ void PainterDevice::fillWithBrush(const QPainterPath& path, const DrawBrush& bru
     if (!colour)
         return;
     painter_.setPen(Qt::NoPen);
-    if (!patterned) {
+    painter_.setRenderHint(QPainter::Antialiasing, brush.smooth);
+    if (brush.kind == DrawBrush::Kind::Shader) {
+        painter_.setBrush(brush.shader);
+    } else if (!patterned) {
         painter_.setBrush(*colour);
     } else if (brush.kind == DrawBrush::Kind::Pattern) {
         painter_.setBrush(QBrush(brush.pattern));
@@ -172,6 +176,7 @@ void PainterDevice::fillWithBrush(const QPainterPath& path, const DrawBrush& bru
         painter_.setBrushOrigin(brush.origin);
     }
     painter_.drawPath(path);
+    painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void PainterDevice::fillHatchWithRasterOp(const QPainterPath& path, const DrawBrush& brush)
@@ -202,8 +207,9 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
     const QPen qp = qtPen(pen, pen.color, rasterEngine_);
     // GDI draws in whole device pixels: a one-pixel line's points are rounded to them first,
     // which decides on which side of an image edge or a fill's border the line falls.
-    const QPainterPath drawnPath = rasterEngine_ && isThin(pen) && base_.type() <= QTransform::TxTranslate
+    const QPainterPath drawnPath = rasterEngine_ && isThin(pen) && !pen.smooth && base_.type() <= QTransform::TxTranslate
         ? onWholePixels(path) : path;
+    painter_.setRenderHint(QPainter::Antialiasing, pen.smooth);
     if (pen.opaqueBackground && isStyled(qp)) {
         if (const auto background = prepareRop2(pen.rop2, pen.background)) {
             QPen gaps = qp;
@@ -213,13 +219,13 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
             painter_.drawPath(drawnPath);
         }
     }
-    const std::optional<QColor> colour = prepareRop2(pen.rop2, pen.color);
-    if (!colour)
-        return;
-    QPen drawn = qp;
-    drawn.setColor(*colour);
-    painter_.setPen(drawn);
-    painter_.drawPath(drawnPath);
+    if (const std::optional<QColor> colour = prepareRop2(pen.rop2, pen.color)) {
+        QPen drawn = qp;
+        drawn.setColor(*colour);
+        painter_.setPen(drawn);
+        painter_.drawPath(drawnPath);
+    }
+    painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 // A geometric pen painting with a hatch or pattern: the outline of the stroke is filled with

@@ -2,14 +2,21 @@
 // units, the records replayed onto the Dc through an object table of the picture's own.
 #include "player.h"
 
+#include "emfplusplayer.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace kv::gdi {
 
 namespace {
 constexpr size_t kMaxObjects = 65536;
+std::atomic<bool> emfPlusOn = true;
 } // namespace
+
+void setEmfPlusPlayback(bool on) { emfPlusOn = on; }
+bool emfPlusPlayback() { return emfPlusOn; }
 
 QPointF pixelsPerMm(const EmfHeader& h)
 {
@@ -246,13 +253,29 @@ bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOp
     reference.horzSizeMm = h.millimeters.cx;
     reference.vertSizeMm = h.millimeters.cy;
     const QRectF target(QPointF(rect.left, rect.top), QPointF(rect.right, rect.bottom));
+    const QRectF frameOnDevice = dc.logicalToDevice().mapRect(target.normalized());
     if (options.rectIsFrame)
-        dc.device().notePictureArea(dc.logicalToDevice().mapRect(target.normalized()));
+        dc.device().notePictureArea(frameOnDevice);
     dc.beginPlayback(base, &reference);
     Player player(dc, h.handles);
     const size_t n = std::min(picture.records.size(), options.maxRecords);
-    for (size_t i = 0; i < n; ++i)
-        std::visit(player, picture.records[i]);
+    const auto playGdi = [&](size_t from, size_t to) {
+        for (size_t i = from; i < std::min(to, n); ++i)
+            std::visit(player, picture.records[i]);
+    };
+    if (options.emfPlus && plus::drawsThroughEmfPlus(picture)) {
+        // EMF+ device pixels are the reference device's pixels (the bounds GDI+ writes agree);
+        // the stream's resolution only converts physical units.
+        const plus::Stream& stream = *picture.plus;
+        plus::PlayTarget plusTarget;
+        plusTarget.toDevice = base;
+        plusTarget.frameOnDevice = frameOnDevice;
+        plusTarget.gdiRecords = n;
+        plusTarget.maxRecords = options.maxRecords;
+        plus::playStream(dc, stream, plusTarget, playGdi);
+    } else {
+        playGdi(0, n);
+    }
     dc.endPlayback();
     return true;
 }

@@ -10,12 +10,20 @@
 
 namespace kv::gdi {
 
+// Whether pages that carry EMF+ records are drawn from them (GDI+'s own drawing, smoothed, with
+// gradients and alpha) rather than from their GDI records as Windows' GDI would. On unless
+// the user's settings turn it off; set once at start, before pages are played.
+void setEmfPlusPlayback(bool on);
+bool emfPlusPlayback();
+
 struct PlayOptions {
     size_t maxRecords = 5'000'000;   // work cap for hostile files
     // The rectangle is where the picture's frame lands, and recorders count it as drawn. False
     // for unscaled playback of a Windows metafile, whose rectangle is only the unit square
     // that maps one picture unit onto one logical unit.
     bool rectIsFrame = true;
+    // Draw a page's EMF+ records where it has sound ones (see emfplusplayer.h).
+    bool emfPlus = emfPlusPlayback();
 };
 
 // Reference-device pixels per millimetre, from the whole millimetres of szlMillimeters as

@@ -128,6 +128,8 @@ using Record = std::variant<
 
 namespace kv::gdi {
 
+namespace plus { struct Stream; }
+
 // The EMF header as read (or as the WMF conversion makes it).
 struct EmfHeader {
     RectL bounds;             // rclBounds: inclusive, reference-device pixels
@@ -158,6 +160,8 @@ struct Picture {
     std::vector<rec::Record> records;
     ParseStats stats;
     bool fromWmf = false;
+    // The EMF+ records the page's comments carry (null when it has none): see emfplusrecords.h.
+    std::shared_ptr<const plus::Stream> plus;
 };
 using PicturePtr = std::shared_ptr<const Picture>;
 

@@ -82,6 +82,7 @@ void WmfRecorder::selectBrush(const DrawBrush& brush)
         selectNullBrush();
         return;
     case DrawBrush::Kind::Solid:
+    case DrawBrush::Kind::Shader:  // a metafile has no gradients: the mean colour stands in
         objects_.select(out_, RecordedObjects::Kind::Brush, brushRecord(BS_SOLID, color, 0));
         return;
     case DrawBrush::Kind::Hatch:

@@ -44,6 +44,9 @@ const std::array kKeys = {
     SettingKey{"Zoom", "6", Number, "", 0, ZoomSlot{6}},
     SettingKey{"Zoom", "7", Number, "", 0, ZoomSlot{7}},
     SettingKey{"Zoom", "8", Number, "", 0, ZoomSlot{8}},
+    // Pages with EMF+ records are drawn from them (0: from their GDI records, as Windows'
+    // own preview draws them).
+    SettingKey{"General", "EmfPlus", Flag, "1", 0, &P::lEmfPlus},
     // The Save as dialog's own section; "Option" defaults to the first option of the chosen
     // format, which only the dialog knows, so its text default here is empty.
     SettingKey{"Save2File", "FileName", Text, "", 0, {}},

@@ -37,6 +37,7 @@ struct PreviewSettings {
     // Nine factors: 1.0, then the eight keys of section Zoom (a missing, empty, zero or
     // non-numeric key n gives n + 1).
     std::vector<double> aZoomFactor;
+    bool lEmfPlus = true;  // draw pages' EMF+ records where they have them
 };
 
 // Where a key's value goes in PreviewSettings. Zoom keys name their slot in aZoomFactor; keys

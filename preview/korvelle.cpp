@@ -87,6 +87,7 @@ void KORVELLE::readSettings()
     nPageBorColor = gdi::ColorRef(s.nPageBorColor);
     nLanguage = int(s.nLanguage);
     aZoomFactor.assign(s.aZoomFactor.begin(), s.aZoomFactor.end());
+    gdi::setEmfPlusPlayback(s.lEmfPlus);
     // A negative factor turns the page over and divides the scroll range by a negative
     // number: such a key counts as missing.
     for (size_t i = 1; i < aZoomFactor.size(); ++i)

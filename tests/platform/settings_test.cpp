@@ -58,6 +58,7 @@ const Expected kExpected[] = {
     {"Zoom", "6", SettingType::Number, ""},
     {"Zoom", "7", SettingType::Number, ""},
     {"Zoom", "8", SettingType::Number, ""},
+    {"General", "EmfPlus", SettingType::Flag, "1"},
     {"Save2File", "FileName", SettingType::Text, ""},
     {"Save2File", "Overwrite", SettingType::Flag, "1"},
     {"Save2File", "ZipFiles", SettingType::Flag, "0"},
@@ -108,6 +109,7 @@ TEST_F(SettingsTest, NoSettingsFileGivesEveryDefault)
     EXPECT_EQ(s.nPageBorColor, 0);
     EXPECT_EQ(s.nLanguage, 1);
     EXPECT_EQ(s.aZoomFactor, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_TRUE(s.lEmfPlus);
 }
 
 // Each preview key set to a value of its own lands in its own member, and in no other.
@@ -117,7 +119,7 @@ TEST_F(SettingsTest, EveryKeyFeedsItsOwnMember)
         "[general]\nNoBorderMenubar=1\nMaximize=0\nMultiPreview=1\nPageBorder=1\nZoomAtStart=1\n"
         "SetParentWindow=1\nPageBorderStyle=7\nShadowDepth=11\nShadowWidth=13\n"
         "ApplicationName=Invoices\nIcon=app.ico\nBackgroundColor=1,0,0\nShadowColor=0,1,0\n"
-        "PageBorderColor=0,0,1\nLanguage=3\n"
+        "PageBorderColor=0,0,1\nLanguage=3\nEmfPlus=0\n"
         "[SENDTO]\nshowsendto=0\n"
         "[Zoom]\nSoftZoom=0.25\n1=1.5\n2=2.5\n3=3.5\n4=4.5\n5=5.5\n6=6.5\n7=7.5\n8=8.5\n");
     EXPECT_TRUE(s.lNoBorder);
@@ -137,6 +139,7 @@ TEST_F(SettingsTest, EveryKeyFeedsItsOwnMember)
     EXPECT_EQ(s.nShadow_Color, 256);
     EXPECT_EQ(s.nPageBorColor, 65536);
     EXPECT_EQ(s.nLanguage, 3);
+    EXPECT_FALSE(s.lEmfPlus);
     EXPECT_EQ(s.aZoomFactor, (std::vector<double>{1, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5, 8.5}));
 }
 

@@ -1,6 +1,8 @@
 // Reading, rendering and writing one file for kvconvert.
 #include "convert.h"
 
+#include "gdi/emfplusplayer.h"
+#include "gdi/emfplusreader.h"
 #include "gdi/metafileapi.h"
 #include "gdi/painterdevice.h"
 #include "gdi/player.h"
@@ -51,6 +53,17 @@ void printStats(const QString& input, const Picture& picture)
                 s.firstError.c_str());
     printCounts("played", s.played, picture.fromWmf);
     printCounts("skipped", s.skipped, picture.fromWmf);
+    if (!picture.plus)
+        return;
+    const kv::gdi::plus::Stream& plus = *picture.plus;
+    const char* road = !kv::gdi::emfPlusPlayback() ? "GDI (EMF+ turned off)"
+        : kv::gdi::plus::drawsThroughEmfPlus(picture) ? "EMF+" : "GDI (EMF+ records not playable)";
+    std::printf("  EMF+: %s, %zu records, %g x %g dpi, drawn through %s%s%s\n", plus.dual ? "dual" : "EMF+ only",
+                plus.entries.size(), plus.dpiX, plus.dpiY, road, plus.damaged ? ", fault: " : "", plus.problem.c_str());
+    std::printf("  EMF+ read:");
+    for (const auto& [type, n] : plus.counts)
+        std::printf(" %s(0x%04X)=%u", kv::gdi::plus::recordName(type), type, n);
+    std::printf("\n");
 }
 
 QString writePdf(const Picture& picture, const QString& output)

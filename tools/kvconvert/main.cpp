@@ -1,9 +1,11 @@
 // kvconvert: renders EMF and WMF files to images or PDF with the program's own engine, or
 // writes them again as EMF or WMF.
 //
-//   kvconvert [--width N | --dpi D] [--stats] input output
-//   kvconvert [--width N | --dpi D] [--stats] --outdir DIR input...
+//   kvconvert [--width N | --dpi D] [--stats] [--gdi-only] input output
+//   kvconvert [--width N | --dpi D] [--stats] [--gdi-only] --outdir DIR input...
 //
+// --gdi-only draws pages that carry EMF+ records from their GDI records, as Windows' GDI
+// would (the settings key EmfPlus=0).
 // With --outdir every input becomes DIR/<parent folder>__<file name>.png, all in one process,
 // one file per processor core at a time (one after the other with --stats, so that the
 // reports do not mix). A file that cannot be converted is reported and the next one is tried;
@@ -11,6 +13,7 @@
 #include "convert.h"
 
 #include "gdi/fontmap.h"
+#include "gdi/player.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -25,8 +28,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: kvconvert [--width N | --dpi D] [--stats] input output\n"
-                         "       kvconvert [--width N | --dpi D] [--stats] --outdir DIR input...\n");
+    std::fprintf(stderr, "usage: kvconvert [--width N | --dpi D] [--stats] [--gdi-only] input output\n"
+                         "       kvconvert [--width N | --dpi D] [--stats] [--gdi-only] --outdir DIR input...\n");
     return 2;
 }
 
@@ -53,6 +56,8 @@ int main(int argc, char** argv)
             outdir = args[++i];
         else if (a == "--stats")
             options.stats = true;
+        else if (a == "--gdi-only")
+            kv::gdi::setEmfPlusPlayback(false);
         else if (a.startsWith("--"))
             return usage();
         else

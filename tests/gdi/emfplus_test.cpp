@@ -1,0 +1,403 @@
+// EMF+ playback on pixels: which road draws a page, then one group per record family (fills
+// and paths, gradients, pens, text, clipping, state and containers, images), on small EMF+
+// files written here.
+#include "emfplusbuilder.h"
+
+#include "gdi/emfplusrecords.h"
+#include "gdi/player.h"
+#include "gdi/readers.h"
+#include "gdi/render.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using kvtest::EmfPlusBuilder;
+
+const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kGreen(0, 160, 0);
+
+kv::gdi::PicturePtr read(const std::vector<uint8_t>& bytes)
+{
+    auto picture = kv::gdi::readEmf(bytes);
+    EXPECT_NE(picture, nullptr);
+    return picture;
+}
+
+// The picture's 1000 x 1000 reference pixels rendered one to one.
+QImage render(const std::vector<uint8_t>& bytes)
+{
+    auto picture = read(bytes);
+    return picture ? kv::gdi::renderPicture(*picture, 1000) : QImage();
+}
+
+QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+bool white(const QImage& image, int x, int y) { return at(image, x, y) == 0xFFFFFF; }
+
+int inkIn(const QImage& image, const QRect& box)
+{
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            n += qGray(image.pixel(x, y)) < 160;
+    return n;
+}
+
+// A GDI rectangle filled with `color` (a brush in slot 1, no pen), drawn by the GDI records.
+void gdiRect(kvtest::EmfBuilder& emf, QRect r, QColor color)
+{
+    emf.record(kvtest::EMR_CREATEBRUSHINDIRECT, {1, 0, int32_t(color.red() | color.green() << 8 | color.blue() << 16), 0});
+    emf.record(kvtest::EMR_SELECTOBJECT, {1});
+    emf.record(kvtest::EMR_SELECTOBJECT, {int32_t(0x80000008)});  // NULL_PEN
+    emf.record(kvtest::EMR_RECTANGLE, {r.left(), r.top(), r.right(), r.bottom()});
+}
+
+class PlaybackSwitch : public ::testing::Test {
+protected:
+    ~PlaybackSwitch() override { kv::gdi::setEmfPlusPlayback(true); }
+};
+
+// ---- the road ----------------------------------------------------------------------------
+
+TEST(EmfPlusRoad, EmfPlusOnlyPageDrawsItsRecords)
+{
+    EmfPlusBuilder b;
+    b.fillRect(QRectF(100, 100, 200, 200), kRed);
+    const auto bytes = b.finish();
+    auto picture = read(bytes);
+    ASSERT_TRUE(picture->plus);
+    EXPECT_FALSE(picture->plus->dual);
+    EXPECT_FALSE(picture->plus->damaged) << picture->plus->problem;
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(at(image, 200, 200), 0xFF0000u);
+    EXPECT_TRUE(white(image, 350, 200));
+}
+
+TEST_F(PlaybackSwitch, DualPageDrawsEmfPlusAndSkipsTheFallback)
+{
+    EmfPlusBuilder b(true);
+    b.fillRect(QRectF(100, 100, 200, 200), kBlue);
+    gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+    const auto bytes = b.finish();
+    const QImage plus = render(bytes);
+    EXPECT_EQ(at(plus, 200, 200), 0x0000FFu);
+    EXPECT_TRUE(white(plus, 600, 600)) << "the GDI fallback is not drawn as well";
+
+    kv::gdi::setEmfPlusPlayback(false);
+    const QImage gdi = render(bytes);
+    EXPECT_TRUE(white(gdi, 200, 200));
+    EXPECT_EQ(at(gdi, 600, 600), 0xFF0000u);
+}
+
+TEST(EmfPlusRoad, DamagedDualPageFallsBackToGdiForTheWholePage)
+{
+    EmfPlusBuilder b(true);
+    b.fillRect(QRectF(100, 100, 200, 200), kBlue);
+    b.begin(0x400A, 0x8000).argb(kBlue).u32(1000).end();  // a thousand rectangles it does not hold
+    gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+    auto picture = read(b.finish());
+    ASSERT_TRUE(picture->plus);
+    EXPECT_TRUE(picture->plus->damaged);
+    EXPECT_NE(picture->plus->problem.find("FillRects"), std::string::npos) << picture->plus->problem;
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_TRUE(white(image, 200, 200)) << "no half-drawn mix";
+    EXPECT_EQ(at(image, 600, 600), 0xFF0000u);
+}
+
+TEST(EmfPlusRoad, UnsupportedOrUnterminatedStreamsAreDamaged)
+{
+    EmfPlusBuilder unknown(true);
+    unknown.begin(0x40FF).end();
+    auto a = read(unknown.finish());
+    EXPECT_TRUE(a->plus->damaged);
+    EXPECT_NE(a->plus->problem.find("0x40ff"), std::string::npos) << a->plus->problem;
+
+    EmfPlusBuilder open(true);
+    open.fillRect(QRectF(0, 0, 10, 10), kRed);
+    auto b = read(open.finish(false));
+    EXPECT_TRUE(b->plus->damaged);
+    EXPECT_EQ(b->plus->problem, "no EMF+ end-of-file record");
+
+    EmfPlusBuilder lying(true);
+    lying.begin(0x400A, 0x8000).argb(kRed).u32(1).rectF(QRectF(0, 0, 5, 5)).end().claimSize(4000);
+    auto c = read(lying.finish());
+    EXPECT_TRUE(c->plus->damaged);
+    EXPECT_EQ(c->plus->problem, "EMF+ record size beyond its comment");
+}
+
+TEST(EmfPlusRoad, DamagedEmfPlusOnlyPageStillDrawsWhatIsSound)
+{
+    EmfPlusBuilder b(false);
+    b.fillRect(QRectF(100, 100, 200, 200), kRed);
+    b.begin(0x40FF).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 200, 200), 0xFF0000u) << "there are no GDI records to fall back on";
+}
+
+TEST(EmfPlusRoad, GetDcDrawsTheGdiRecordsThatFollowItOnly)
+{
+    EmfPlusBuilder b(true);
+    b.getDc();
+    gdiRect(b.gdi(), QRect(100, 100, 300, 300), kRed);  // drawn: GetDC asks for it
+    b.fillRect(QRectF(400, 400, 100, 100), kBlue);
+    gdiRect(b.gdi(), QRect(700, 700, 900, 900), kGreen);  // the fallback of the fill: not drawn
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 200, 200), 0xFF0000u);
+    EXPECT_EQ(at(image, 450, 450), 0x0000FFu);
+    EXPECT_TRUE(white(image, 800, 800));
+}
+
+// ---- fills, paths and shapes -------------------------------------------------------------
+
+TEST(EmfPlusFill, PathObjectFillsItsAreaOnly)
+{
+    EmfPlusBuilder b;
+    // A triangle path in slot 2: (100,100) (500,100) (100,500), closed.
+    b.begin(0x4008, 0x0302).u32(0xDBC01002).u32(3).u32(0);
+    b.f32(100).f32(100).f32(500).f32(100).f32(100).f32(500);
+    b.u8(0).u8(1).u8(0x81).end();
+    b.solidBrush(1, kGreen);
+    b.begin(0x4014, 0x0002).u32(1).end();  // FillPath, path 2, brush 1
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 150, 150), QColor(kGreen).rgb() & 0xFFFFFF);
+    EXPECT_TRUE(white(image, 400, 400)) << "beyond the hypotenuse";
+    EXPECT_TRUE(white(image, 50, 50));
+}
+
+TEST(EmfPlusFill, EllipsePieAndPolygonCoverTheirShapes)
+{
+    EmfPlusBuilder b;
+    b.begin(0x400E, 0x8000).argb(kRed).rectF(QRectF(100, 100, 200, 200)).end();  // FillEllipse
+    // FillPie: a quarter from 0 degrees clockwise (down and right on the page).
+    b.begin(0x4010, 0x8000).argb(kBlue).f32(0).f32(90).rectF(QRectF(500, 100, 200, 200)).end();
+    // FillPolygon with 16-bit points.
+    b.begin(0x400C, 0xC000).argb(kGreen).u32(3).u16(100).u16(600).u16(300).u16(600).u16(100).u16(800).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 200, 200), 0xFF0000u);
+    EXPECT_TRUE(white(image, 110, 110)) << "outside the ellipse, inside its box";
+    EXPECT_EQ(at(image, 650, 250), 0x0000FFu) << "the quarter below and right of the centre";
+    EXPECT_TRUE(white(image, 650, 150));
+    EXPECT_TRUE(white(image, 550, 250));
+    EXPECT_EQ(at(image, 130, 630), QColor(kGreen).rgb() & 0xFFFFFF);
+    EXPECT_TRUE(white(image, 280, 780));
+}
+
+TEST(EmfPlusFill, LinearGradientRunsFromItsStartToItsEndColour)
+{
+    EmfPlusBuilder b;
+    // Linear gradient brush in slot 1 over (100,100)-(900,...) from red to blue.
+    b.begin(0x4008, 0x0101).u32(0xDBC01002).u32(4);
+    b.u32(0).u32(4).rectF(QRectF(100, 0, 800, 100)).argb(kRed).argb(kBlue).u32(0).u32(0).end();
+    b.begin(0x400A, 0x0000).u32(1).u32(1).rectF(QRectF(100, 100, 800, 100)).end();
+    const QImage image = render(b.finish());
+    const QColor left = image.pixelColor(105, 150), right = image.pixelColor(894, 150), middle = image.pixelColor(500, 150);
+    EXPECT_GT(left.red(), 240);
+    EXPECT_LT(left.blue(), 20);
+    EXPECT_GT(right.blue(), 240);
+    EXPECT_LT(right.red(), 20);
+    EXPECT_NEAR(middle.red(), 128, 16);
+    EXPECT_NEAR(middle.blue(), 128, 16);
+}
+
+TEST(EmfPlusFill, TranslucentColoursBlendWithWhatIsBeneath)
+{
+    EmfPlusBuilder b;
+    b.fillRect(QRectF(100, 100, 400, 400), QColor(0, 0, 255));
+    b.fillRect(QRectF(300, 100, 400, 400), QColor(255, 0, 0, 128));
+    const QImage image = render(b.finish());
+    const QColor over = image.pixelColor(400, 300), paper = image.pixelColor(600, 300);
+    EXPECT_NEAR(over.red(), 128, 3);
+    EXPECT_NEAR(over.blue(), 127, 3);
+    EXPECT_NEAR(paper.green(), 127, 3) << "half red on white paper is pink";
+}
+
+TEST(EmfPlusFill, ObjectSplitOverSeveralRecordsIsJoined)
+{
+    EmfPlusBuilder b;
+    // A solid brush (12 bytes) in two continuation records of 8 and 4 bytes.
+    b.begin(0x4008, 0x8101).u32(12).u32(0xDBC01002).u32(0).end();
+    b.begin(0x4008, 0x8101).u32(12).argb(kRed).end();
+    b.begin(0x400A, 0x0000).u32(1).u32(1).rectF(QRectF(100, 100, 100, 100)).end();
+    auto picture = read(b.finish());
+    EXPECT_FALSE(picture->plus->damaged) << picture->plus->problem;
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(at(image, 150, 150), 0xFF0000u);
+}
+
+// ---- pens --------------------------------------------------------------------------------
+
+TEST(EmfPlusPen, DashedPenLeavesGapsAndSolidPenNone)
+{
+    EmfPlusBuilder b;
+    b.pen(1, Qt::black, 6, 1);  // dashes of 3 widths, gaps of 1
+    b.pen(2, Qt::black, 6, 0);
+    b.begin(0x400D, 0x0001).u32(2).f32(100).f32(200).f32(900).f32(200).end();  // DrawLines
+    b.begin(0x400D, 0x0002).u32(2).f32(100).f32(400).f32(900).f32(400).end();
+    const QImage image = render(b.finish());
+    const auto runs = [&](int y) {
+        int count = 0;
+        bool inked = false;
+        for (int x = 100; x < 900; ++x) {
+            const bool dark = qGray(image.pixel(x, y)) < 128;
+            count += dark && !inked;
+            inked = dark;
+        }
+        return count;
+    };
+    EXPECT_GE(runs(200), 25) << "800 pixels of 24-pixel periods";
+    EXPECT_LE(runs(200), 40);
+    EXPECT_EQ(runs(400), 1);
+    EXPECT_GT(inkIn(image, QRect(100, 196, 800, 8)), 0);
+    EXPECT_EQ(inkIn(image, QRect(100, 190, 800, 4)), 0) << "a six-pixel pen is three pixels either side";
+}
+
+TEST(EmfPlusPen, WidthFollowsTheWorldTransform)
+{
+    EmfPlusBuilder b;
+    b.pen(1, Qt::black, 2);
+    b.begin(0x402E).f32(5).f32(5).end();  // ScaleWorldTransform: a pen of ten pixels
+    b.begin(0x400D, 0x0001).u32(2).f32(20).f32(40).f32(180).f32(40).end();
+    const QImage image = render(b.finish());
+    EXPECT_GT(inkIn(image, QRect(300, 196, 1, 8)), 7);
+    EXPECT_EQ(inkIn(image, QRect(300, 188, 1, 6)), 0);
+}
+
+// ---- text --------------------------------------------------------------------------------
+
+EmfPlusBuilder& font(EmfPlusBuilder& b, uint8_t id, float emPixels)
+{
+    b.begin(0x4008, uint16_t(0x0600 | id)).u32(0xDBC01002).f32(emPixels).u32(2).u32(0).u32(0).u32(5).text(u"Arial").end();
+    return b;
+}
+
+TEST(EmfPlusText, DrawStringInksItsLayoutRectangle)
+{
+    EmfPlusBuilder b;
+    font(b, 1, 40);
+    const std::u16string text = u"Hello world";
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(100, 100, 600, 60)).text(text).end();
+    // Centred along and across the line (a string format in slot 2).
+    b.begin(0x4008, 0x0702).u32(0xDBC01002).u32(0).u32(0).u32(1).u32(1).u32(0).u32(0).f32(0).u32(0).f32(0).f32(0).end();
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(2).u32(uint32_t(text.size())).rectF(QRectF(100, 500, 800, 200)).text(text).end();
+    const QImage image = render(b.finish());
+    EXPECT_GT(inkIn(image, QRect(100, 100, 600, 60)), 200);
+    EXPECT_EQ(inkIn(image, QRect(0, 0, 1000, 98)), 0);
+    EXPECT_EQ(inkIn(image, QRect(0, 162, 1000, 300)), 0);
+    EXPECT_GT(inkIn(image, QRect(100, 100, 60, 60)), 20) << "near alignment starts at the left";
+
+    // The centred copy: ink around the middle of its box, none near the ends or the edges.
+    EXPECT_EQ(inkIn(image, QRect(100, 500, 180, 200)), 0);
+    EXPECT_EQ(inkIn(image, QRect(720, 500, 180, 200)), 0);
+    EXPECT_EQ(inkIn(image, QRect(100, 500, 800, 60)), 0);
+    EXPECT_GT(inkIn(image, QRect(300, 570, 400, 60)), 200);
+}
+
+TEST(EmfPlusText, LongTextWrapsAtSpacesInsideItsRectangle)
+{
+    EmfPlusBuilder b;
+    font(b, 1, 30);
+    const std::u16string text = u"one two three four five six seven eight";
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(100, 100, 250, 400)).text(text).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(inkIn(image, QRect(352, 0, 648, 1000)), 0) << "nothing beyond the right edge";
+    EXPECT_GT(inkIn(image, QRect(100, 140, 250, 60)), 50) << "later lines below the first";
+}
+
+// ---- clipping, state and containers ------------------------------------------------------
+
+TEST(EmfPlusClip, ClipRectClipsAndResetClipUndoes)
+{
+    EmfPlusBuilder b;
+    b.begin(0x4032, 0x0000).rectF(QRectF(200, 200, 100, 100)).end();  // replace
+    b.fillRect(QRectF(100, 100, 300, 300), kRed);
+    b.begin(0x4032, 0x0400).rectF(QRectF(250, 250, 10, 10)).end();    // exclude a hole
+    b.fillRect(QRectF(100, 100, 300, 300), kBlue);
+    b.begin(0x4031).end();
+    b.fillRect(QRectF(600, 600, 100, 100), kGreen);
+    const QImage image = render(b.finish());
+    EXPECT_TRUE(white(image, 150, 150));
+    EXPECT_EQ(at(image, 220, 220), 0x0000FFu);
+    EXPECT_EQ(at(image, 255, 255), 0xFF0000u) << "the hole kept the red";
+    EXPECT_TRUE(white(image, 350, 350));
+    EXPECT_EQ(at(image, 650, 650), QColor(kGreen).rgb() & 0xFFFFFF);
+}
+
+TEST(EmfPlusState, RestoreAndEndContainerBringTheStateBack)
+{
+    EmfPlusBuilder b;
+    b.begin(0x4025).u32(7).end();                                  // Save 7
+    b.begin(0x402D).f32(400).f32(0).end();                         // Translate
+    b.begin(0x4032, 0x0000).rectF(QRectF(0, 0, 50, 50)).end();     // clip, in translated space
+    b.begin(0x4026).u32(7).end();                                  // Restore 7
+    b.fillRect(QRectF(100, 100, 100, 100), kRed);                  // at its own place, unclipped
+    b.begin(0x4028).u32(3).end();                                  // BeginContainerNoParams 3
+    b.begin(0x402A).matrix(2, 0, 0, 2, 0, 0).end();                // SetWorldTransform: double
+    b.fillRect(QRectF(300, 100, 50, 50), kBlue);                   // (600,200)-(700,300)
+    b.begin(0x4029).u32(3).end();                                  // EndContainer 3
+    b.fillRect(QRectF(100, 600, 100, 100), kGreen);
+    b.begin(0x4026).u32(99).end();                                 // unknown index: ignored
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 150, 150), 0xFF0000u);
+    EXPECT_TRUE(white(image, 550, 150));
+    EXPECT_EQ(at(image, 650, 250), 0x0000FFu);
+    EXPECT_EQ(at(image, 150, 650), QColor(kGreen).rgb() & 0xFFFFFF);
+}
+
+TEST(EmfPlusState, PageUnitAndContainerRectanglesMapWorldUnits)
+{
+    EmfPlusBuilder b;
+    b.begin(0x4030, 6).f32(1).end();  // page unit millimetres: 10 pixels each at 254 dpi
+    b.fillRect(QRectF(10, 10, 10, 10), kRed);
+    // A container mapping (0,0)-(1,1) onto (50,50)-(60,60) millimetres.
+    b.begin(0x4027).rectF(QRectF(50, 50, 10, 10)).rectF(QRectF(0, 0, 1, 1)).u32(1).end();
+    b.fillRect(QRectF(0, 0, 1, 1), kBlue);
+    b.begin(0x4029).u32(1).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 150, 150), 0xFF0000u);
+    EXPECT_TRUE(white(image, 90, 150));
+    EXPECT_EQ(at(image, 550, 550), 0x0000FFu);
+    EXPECT_TRUE(white(image, 620, 550));
+}
+
+TEST(EmfPlusState, AntiAliasModeSmoothsEdges)
+{
+    const auto greys = [](bool smooth) {
+        EmfPlusBuilder b;
+        b.begin(0x401E, smooth ? 0x09 : 0x00).end();  // SmoothingModeAntiAlias8x8 with the on bit
+        b.begin(0x400C, 0x8000).argb(Qt::black).u32(3).f32(100).f32(100).f32(900).f32(300).f32(100).f32(500).end();
+        const QImage image = render(b.finish());
+        int n = 0;
+        for (int y = 100; y < 500; ++y)
+            for (int x = 100; x < 900; ++x) {
+                const int g = qGray(image.pixel(x, y));
+                n += g > 20 && g < 235;
+            }
+        return n;
+    };
+    EXPECT_EQ(greys(false), 0);
+    EXPECT_GT(greys(true), 300);
+}
+
+// ---- images ------------------------------------------------------------------------------
+
+TEST(EmfPlusImage, BitmapIsStretchedOntoItsDestination)
+{
+    EmfPlusBuilder b;
+    b.begin(0x4021, 5).end();  // nearest neighbour: the pixels' own colours
+    // A 2 x 2 32-bit ARGB bitmap in slot 1: red, green / blue, transparent.
+    b.begin(0x4008, 0x0501).u32(0xDBC01002).u32(1).u32(2).u32(2).u32(8).u32(0x0026200A).u32(0);
+    b.argb(kRed).argb(QColor(0, 255, 0)).argb(kBlue).argb(QColor(0, 0, 0, 0)).end();
+    // DrawImage: the whole source onto (100,100)-(500,500).
+    b.begin(0x401A, 0x0001).u32(0xFFFFFFFF).u32(2).rectF(QRectF(0, 0, 2, 2)).rectF(QRectF(100, 100, 400, 400)).end();
+    // DrawImagePoints: the red pixel alone onto a parallelogram at (600,600).
+    b.begin(0x401B, 0x0001).u32(0xFFFFFFFF).u32(2).rectF(QRectF(0, 0, 1, 1)).u32(3);
+    b.f32(600).f32(600).f32(800).f32(600).f32(600).f32(800).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 150, 150), 0xFF0000u);
+    EXPECT_EQ(at(image, 450, 150), 0x00FF00u);
+    EXPECT_EQ(at(image, 150, 450), 0x0000FFu);
+    EXPECT_TRUE(white(image, 450, 450)) << "transparent pixels leave the paper";
+    EXPECT_EQ(at(image, 700, 700), 0xFF0000u);
+    EXPECT_TRUE(white(image, 850, 700));
+}
+
+} // namespace
