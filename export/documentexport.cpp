@@ -6,6 +6,7 @@
 #include "tiffpages.h"
 
 #include "print/joboutput.h"
+#include "platform/savefile.h"
 
 #include <QSaveFile>
 #include <QTemporaryFile>
@@ -26,8 +27,8 @@ public:
 
     ExportResult commit()
     {
-        if (!file_.commit())
-            return {kExportFailed, file_.errorString()};
+        if (QString reason; !commitWhole(file_, &reason))
+            return {kExportFailed, reason};
         return {};
     }
     QString fileError() const { return file_.errorString(); }

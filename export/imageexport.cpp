@@ -8,6 +8,7 @@
 #include "platform/inifile.h"
 #include "platform/inivalues.h"
 #include "platform/settings.h"
+#include "platform/savefile.h"
 
 #include <QSaveFile>
 #include <algorithm>
@@ -76,8 +77,8 @@ template <class Write> ExportResult saveAtomically(const QString& file, Write wr
         out.cancelWriting();
         return {kExportFailed, error.isEmpty() ? out.errorString() : error};
     }
-    if (!out.commit())
-        return {kExportFailed, out.errorString()};
+    if (QString reason; !commitWhole(out, &reason))
+        return {kExportFailed, reason};
     return {};
 }
 

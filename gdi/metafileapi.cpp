@@ -8,6 +8,7 @@
 #include "readers.h"
 #include "wmfpicture.h"
 #include "wmfrecorder.h"
+#include "platform/savefile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -58,7 +59,7 @@ bool writeFileBytes(const QString& file, const std::vector<uint8_t>& bytes)
     if (!f.open(QIODevice::WriteOnly))
         return false;
     f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    return f.commit();
+    return commitWhole(f);
 }
 
 int32_t truncated(double v)

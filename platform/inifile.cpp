@@ -1,4 +1,5 @@
 #include "platform/inifile.h"
+#include "platform/savefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -218,7 +219,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly)) return false;
     file.write(joinLines(lines));
-    return file.commit();
+    return commitWhole(file);
 }
 
 } // namespace kv

@@ -8,6 +8,7 @@
 #include "lang/dbfbuilder.h"
 #include "lang/dbftable.h"
 #include "lang/kvgl.h"
+#include "platform/savefile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -65,7 +66,7 @@ int build(const QString& source, const QString& target)
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly)) return fail("cannot write " + target);
     out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    if (!out.commit()) return fail("cannot write " + target);
+    if (!kv::commitWhole(out)) return fail("cannot write " + target);
     std::printf("%zu records, %zu columns\n", rows.size(), columns);
     return 0;
 }
