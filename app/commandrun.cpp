@@ -1,5 +1,7 @@
 #include "app/commandrun.h"
 
+#include "app/errorhandler.h"
+#include "app/fatalsignals.h"
 #include "app/handoff.h"
 #include "app/mainentry.h"
 #include "app/pagelist.h"
@@ -119,6 +121,8 @@ QStringList copyPages(const Inputs& in, const std::vector<int>& chosen, const QS
         }
         if (ok)
             copies << copy;
+        else
+            say(QStringLiteral("%1: could not be copied into %2").arg(source, dir));
     }
     return copies;
 }
@@ -194,6 +198,8 @@ int exportPages(const CommandLine& line, const Inputs& in, const std::vector<int
     }
     QTemporaryDir set;
     const QStringList pages = copyPages(in, chosen, set.path(), QStringLiteral("E001"));
+    if (pages.size() != qsizetype(chosen.size()))
+        return kExitIoError;
     const QString output = line.output.trimmed();
     const bool patterned = !isDocumentFormat(format) && !patternName(output, pages.value(0)).isEmpty();
     // Every name this export would write, checked before anything is written.
@@ -251,6 +257,8 @@ int printPages(const CommandLine& line, const Inputs& in, const std::vector<int>
 {
     QTemporaryDir set;
     const QStringList pages = copyPages(in, chosen, set.path(), QStringLiteral("E001"));
+    if (pages.size() != qsizetype(chosen.size()))
+        return kExitIoError;
     if (line.duplex != 0)
         device.SetDuplex(line.duplex);
     const HDC hdc = device.hDC;
@@ -284,7 +292,8 @@ int openPreview(const CommandLine& line, const Inputs& in, const QString& printe
     std::vector<int> all;
     for (int p = 1; p <= int(in.pages.size()); ++p)
         all.push_back(p);
-    copyPages(in, all, spool, QStringLiteral("tmp"));
+    if (copyPages(in, all, spool, QStringLiteral("tmp")).size() != in.pages.size())
+        return kExitIoError;
     const HENHMETAFILE first = GETENHMETAFILE(QDir(spool).filePath(QStringLiteral("tmp0001.emf")));
     const gdi::PicturePtr picture = pictureOf(first);
     const bool landscape = picture && picture->header.frame.right - picture->header.frame.left
@@ -340,8 +349,12 @@ int runCommandLine(const CommandLine& line)
     default: break;
     }
     std::optional<QuietMessages> quiet;
-    if (line.quiet || line.action != Action::Preview)
+    setFaultExitCode(kExitSoftware);
+    if (line.quiet || line.action != Action::Preview) {
         quiet.emplace();
+        // No one may be there to press Quit: the report on standard error and Error.log is all.
+        setErrorDialogHandler([](const QString&, bool) { return ErrorChoice::Quit; });
+    }
     const Inputs in = gatherInputs(line.files);
     if (in.pages.isEmpty())
         return in.firstFailure != kExitOk ? in.firstFailure : kExitNoInput;

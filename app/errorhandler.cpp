@@ -23,7 +23,7 @@ ErrorDialogHandler& dialogHandler()
 {
     std::fflush(nullptr);
     // The process may be in any state after a fault: no destructors, no further events.
-    std::_Exit(1);
+    std::_Exit(faultExitCode());
 }
 
 [[noreturn]] void onTerminate()

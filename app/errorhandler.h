@@ -1,7 +1,8 @@
 #pragma once
 // The program's one handler for unexpected internal errors (faults, not failures the program
 // reports itself): it writes a report to "Error.log" in the current directory, shows it with
-// Quit and, where the work can go on, Retry, and on Quit ends the program with exit code 1.
+// Quit and, where the work can go on, Retry, and on Quit ends the program with the fault exit
+// code (app/fatalsignals.h).
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -16,7 +17,7 @@ using ErrorDialogHandler = std::function<ErrorChoice(const QString& report, bool
 void setErrorDialogHandler(ErrorDialogHandler handler);
 
 // Reports one unexpected error. Returns only when `canRetry` and the user chose Retry;
-// otherwise the program ends here with exit code 1.
+// otherwise the program ends here with the fault exit code.
 void handleUnexpectedError(const QString& description, bool canRetry,
                            const QStringList& details = {});
 

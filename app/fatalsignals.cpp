@@ -17,6 +17,7 @@ namespace {
 char gPrologue[8192];
 size_t gPrologueLength = 0;
 char gAltStack[64 * 1024];
+volatile sig_atomic_t gFaultExitCode = 1;
 
 void writeAll(int fd, const char* text, size_t length)
 {
@@ -140,7 +141,7 @@ extern "C" void onFatalSignal(int signal)
     if (fd >= 0)
         ::close(fd);
     writeText(STDERR_FILENO, "korvelle: fatal error, see Error.log\n");
-    ::_exit(1);
+    ::_exit(gFaultExitCode);
 }
 
 void appendPrologue(const QByteArray& text)
@@ -163,6 +164,10 @@ void preparePrologue(const QStringList& arguments)
 }
 
 } // namespace
+
+void setFaultExitCode(int code) { gFaultExitCode = code; }
+
+int faultExitCode() { return gFaultExitCode; }
 
 void installFatalSignalHandlers(const QStringList& arguments)
 {

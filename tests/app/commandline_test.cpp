@@ -11,12 +11,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace kvtest {
 namespace {
@@ -46,7 +49,7 @@ class CommandLineTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(pagesDir.isValid() && work.isValid() && windows.isValid());
+        ASSERT_TRUE(pagesDir.isValid() && work.isValid() && windows.isValid() && temp.isValid());
         for (int i = 1; i <= 3; ++i) {
             const QString page = pagesDir.filePath(QStringLiteral("page%1.emf").arg(i));
             writePageFile(page, QStringLiteral("Command line page %1").arg(i));
@@ -62,15 +65,7 @@ protected:
     Run korvelle(const QStringList& arguments, const QString& pdfDir = {})
     {
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // without a display it must need none
-        env.insert(QStringLiteral("WINDIR"), windows.path());
-        env.insert(QStringLiteral("KV_PDF_DIR"), pdfDir.isEmpty() ? work.filePath(QStringLiteral("pdf")) : pdfDir);
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(work.path());
-        process.start(buildFile(QStringLiteral("app/korvelle")), arguments);
+        start(process, arguments, pdfDir);
         Run run;
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
             return run;
@@ -80,14 +75,38 @@ protected:
         return run;
     }
 
+    void start(QProcess& process, const QStringList& arguments, const QString& pdfDir = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // without a display it must need none
+        env.insert(QStringLiteral("WINDIR"), windows.path());
+        env.insert(QStringLiteral("KV_PDF_DIR"), pdfDir.isEmpty() ? work.filePath(QStringLiteral("pdf")) : pdfDir);
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(work.path());
+        const rlim_t limit = fileSizeLimit;
+        process.setChildProcessModifier([limit] {
+            if (limit == 0)
+                return;
+            // A full disk as a file size limit makes one: writes fail instead of the signal.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+        });
+        process.start(buildFile(QStringLiteral("app/korvelle")), arguments);
+    }
+
     QString out(const QString& name) const { return work.filePath(name); }
     QStringList outputs() const
     {
         return QDir(work.path()).entryList(QDir::Files, QDir::Name);
     }
 
-    QTemporaryDir pagesDir, work, windows;
+    QTemporaryDir pagesDir, work, windows, temp;
     QStringList pages;
+    rlim_t fileSizeLimit = 0;  // bytes a file of the child may have; 0: no limit
 };
 
 TEST_F(CommandLineTest, HelpVersionAndUsageErrors)
@@ -178,8 +197,8 @@ TEST_F(CommandLineTest, PrintsToTheCupsPdfQueue)
     const QString spool = QStringLiteral("/var/spool/cups-pdf/ci");
     QProcess lpstat;
     lpstat.start("lpstat", {"-p", "PDF"});
-    if (!lpstat.waitForFinished(10000) || lpstat.exitCode() != 0 || !QFileInfo(spool).isDir())
-        GTEST_SKIP() << "no CUPS queue \"PDF\" writing into " << spool.toStdString() << " (scripts/setup --cups)";
+    if (!lpstat.waitForFinished(10000) || lpstat.exitCode() != 0)
+        GTEST_SKIP() << "no CUPS queue \"PDF\" (scripts/setup --cups adds it)";
     const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
     const Run run = korvelle({"--print", "--printer", "PDF", "--pages", "1,3", "--sides", "two-sided-long-edge", pagesDir.path()});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
@@ -242,6 +261,45 @@ TEST_F(CommandLineTest, AnExistingTargetStopsTheExportBeforeAnythingIsWritten)
     EXPECT_FALSE(QImage(out("r0002.png")).isNull());
     // A folder that is not there: nothing can be created.
     EXPECT_EQ(korvelle({"-q", "--export", "pdf", "-o", "no/such/dir/r.pdf", pagesDir.path()}).code, 73);
+}
+
+TEST_F(CommandLineTest, AWriteThatFailsGivesTheWriteErrorCode)
+{
+    fileSizeLimit = 4096;  // room for the page copies, not for an A4 bitmap or the PDF
+    for (const char* format : {"bmp", "pdf"}) {
+        const QString name = QStringLiteral("full.") + QLatin1String(format);
+        const Run run = korvelle({"-q", "--export", format, "-o", name, pagesDir.path()});
+        EXPECT_EQ(run.code, 74) << format << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.err.isEmpty()) << format;
+    }
+    fileSizeLimit = 1;  // not even the private copy of a page can be written
+    const Run copies = korvelle({"-q", "--export", "png", "-o", "c.png", pages[0]});
+    EXPECT_EQ(copies.code, 74) << copies.err.toStdString();
+    EXPECT_TRUE(copies.err.contains("page1.emf")) << copies.err.toStdString();
+    EXPECT_TRUE(outputs().isEmpty()) << outputs().join(' ').toStdString();
+}
+
+TEST_F(CommandLineTest, AFaultEndsWithTheInternalErrorCodeAndAReport)
+{
+    QProcess process;
+    start(process, {"--printer", "PDF File", pages[0]});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    // The fault handlers are in place once the private copy of the page exists (first as the
+    // copy, then moved into the preview set); the fault comes after that.
+    bool copied = false;
+    for (int wait = 0; wait < 300 && !copied; ++wait) {
+        QDirIterator it(temp.path(), {"*.emf"}, QDir::Files, QDirIterator::Subdirectories);
+        copied = it.hasNext();
+        if (!copied)
+            QThread::msleep(100);
+    }
+    ASSERT_TRUE(copied) << "the preview did not start";
+    ::kill(pid_t(process.processId()), SIGSEGV);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 70);
+    EXPECT_TRUE(QFile::exists(out("Error.log")));
+    EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardError()).contains("fatal error"));
 }
 
 TEST_F(CommandLineTest, RealSpoolPagesExportAsOnePdf)
