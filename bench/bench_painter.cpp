@@ -1,7 +1,7 @@
 // The painter device's hot paths, as every page paint takes them: positioned text runs, hatch
 // fills, dashed lines and raster-operation blits onto a page-sized image.
 #include "guibenchmain.h"
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 
 #include <QPainter>
 #include <benchmark/benchmark.h>

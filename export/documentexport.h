@@ -5,8 +5,8 @@
 // only when every page is in, so a failed or dropped document leaves nothing behind.
 #include "imageexport.h"
 
-#include "gdi/records.h"
-#include "gdi/types.h"
+#include "gdi/core/records.h"
+#include "gdi/core/types.h"
 
 #include <QString>
 #include <memory>

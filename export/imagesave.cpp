@@ -7,7 +7,7 @@
 #include "pagerecording.h"
 #include "ziparchive.h"
 
-#include "gdi/fontmap.h"
+#include "gdi/text/fontmap.h"
 #include "lang/kvgl.h"
 #include "platform/notify.h"
 #include "print/tprinter.h"

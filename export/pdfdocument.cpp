@@ -1,8 +1,8 @@
 #include "pdfdocument.h"
 
-#include "gdi/dc.h"
+#include "gdi/dc/dc.h"
 #include "gdi/pageplacement.h"
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 #include "gdi/player.h"
 
 #include <QPainter>

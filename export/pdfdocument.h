@@ -7,8 +7,8 @@
 //
 // The page is drawn at its reference device's resolution, so a line GDI draws one device
 // pixel wide is one pixel of that device wide in the PDF.
-#include "gdi/records.h"
-#include "gdi/types.h"
+#include "gdi/core/records.h"
+#include "gdi/core/types.h"
 
 #include <QPageLayout>
 #include <QString>

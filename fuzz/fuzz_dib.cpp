@@ -1,7 +1,7 @@
 // libFuzzer target over the DIB decoder. Input layout: byte 0 picks the colour usage and the
 // decoding flags, bytes 1-2 (little-endian) the length of the BITMAPINFO part; the rest is the
 // BITMAPINFO followed by the bits. The bytes after the prefix are also tried as a packed DIB.
-#include "gdi/dib.h"
+#include "gdi/dib/dib.h"
 
 #include <QRgb>
 #include <cstddef>

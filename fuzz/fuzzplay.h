@@ -2,11 +2,11 @@
 // What the metafile fuzz targets share: a Qt application for fonts (made once, offscreen),
 // and playing a parsed picture onto a small image and into both recorders, whose output must
 // read back.
-#include "gdi/emfrecorder.h"
-#include "gdi/painterdevice.h"
+#include "gdi/emf/emfrecorder.h"
+#include "gdi/paint/painterdevice.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
-#include "gdi/wmfrecorder.h"
+#include "gdi/wmf/wmfrecorder.h"
 
 #include <QGuiApplication>
 #include <QImage>

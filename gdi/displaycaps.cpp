@@ -1,5 +1,5 @@
 // The reference surface HDC 0 stands for.
-#include "metafileapi.h"
+#include "gdi/metafileapi.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,13 +1,13 @@
 // The metafile primitives over the engine: handle tables for pictures, Windows metafiles and
 // device contexts, and the recording contexts CREATEENHMETAFILE makes.
-#include "metafileapi.h"
+#include "gdi/metafileapi.h"
 
-#include "emfrecorder.h"
-#include "handletable.h"
-#include "player.h"
-#include "readers.h"
-#include "wmfpicture.h"
-#include "wmfrecorder.h"
+#include "gdi/emf/emfrecorder.h"
+#include "gdi/core/handletable.h"
+#include "gdi/player.h"
+#include "gdi/readers.h"
+#include "gdi/wmf/wmfpicture.h"
+#include "gdi/wmf/wmfrecorder.h"
 #include "platform/savefile.h"
 
 #include <QFile>

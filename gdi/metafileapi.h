@@ -2,8 +2,8 @@
 // The metafile primitives the rest of the program uses, with GDI's names and integer
 // handles (0 = none or failure). They are thin functions over the engine: a handle names a
 // parsed Picture, a DC handle names a Dc. Everything runs on the user-interface thread.
-#include "dc.h"
-#include "records.h"
+#include "gdi/dc/dc.h"
+#include "gdi/core/records.h"
 
 #include <QString>
 #include <array>

@@ -1,6 +1,6 @@
-#include "pageplacement.h"
+#include "gdi/pageplacement.h"
 
-#include "player.h"
+#include "gdi/player.h"
 
 #include <cmath>
 

@@ -10,8 +10,8 @@
 // shrink and distort the page. They are played at the place their frame occupies on the
 // printer's sheet, at its physical size; a frame larger than the sheet is clipped by the
 // sheet, never shrunk.
-#include "records.h"
-#include "types.h"
+#include "gdi/core/records.h"
+#include "gdi/core/types.h"
 
 #include <QRectF>
 

@@ -1,8 +1,8 @@
 // PlayEnhMetaFile: the picture's frame stretched onto a rectangle of the target's logical
 // units, the records replayed onto the Dc through an object table of the picture's own.
-#include "player.h"
+#include "gdi/player.h"
 
-#include "emfplusplayer.h"
+#include "gdi/emfplus/emfplusplayer.h"
 
 #include <algorithm>
 #include <atomic>

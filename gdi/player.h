@@ -3,8 +3,8 @@
 // frame is stretched onto a rectangle given in the Dc's logical units, composed with the Dc's
 // own mapping; the picture sees a fresh DC state and cannot draw outside the Dc's clip; the
 // Dc's state is as before when playback ends.
-#include "dc.h"
-#include "records.h"
+#include "gdi/dc/dc.h"
+#include "gdi/core/records.h"
 
 #include <QRectF>
 

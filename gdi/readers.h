@@ -2,7 +2,7 @@
 // Metafile readers: bytes in, a parsed Picture out. Every byte goes through kv::ByteReader;
 // a record that lies, overruns or names a missing object is skipped (or ends the walk), never
 // read out of bounds. Unknown records are counted and skipped.
-#include "records.h"
+#include "gdi/core/records.h"
 
 #include <QString>
 #include <span>

@@ -1,8 +1,8 @@
 // Rendering a picture onto an image through the painter device.
-#include "render.h"
+#include "gdi/render.h"
 
-#include "painterdevice.h"
-#include "player.h"
+#include "gdi/paint/painterdevice.h"
+#include "gdi/player.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // A picture's frame rendered onto a whole image on white paper: for tools, tests and
 // benchmarks.
-#include "records.h"
+#include "gdi/core/records.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
 #include "kvmetafile.h"
 
-#include "gdi/dc.h"
-#include "gdi/painterdevice.h"
+#include "gdi/dc/dc.h"
+#include "gdi/paint/painterdevice.h"
 #include "lang/kvgl.h"
 #include "pageloader.h"
 #include "pageviewplacement.h"

@@ -4,7 +4,7 @@
 // anisotropic mapping stretches onto the control; zoomed, a part of that space is shown.
 // The page file is read once per file change and replayed at every paint.
 #include "gdi/metafileapi.h"
-#include "gdi/types.h"
+#include "gdi/core/types.h"
 
 #include <QString>
 #include <QWidget>

@@ -3,8 +3,8 @@
 // view's logical space. That space is the printer's printable pixels with the origin at the
 // printable corner, and the view shows the paper from minus the printing offsets to the
 // printable size less the offsets: the whole sheet, drawn onto the printable size.
-#include "gdi/records.h"
-#include "gdi/types.h"
+#include "gdi/core/records.h"
+#include "gdi/core/types.h"
 
 #include <QRectF>
 

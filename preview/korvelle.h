@@ -7,7 +7,7 @@
 // kvshow.cpp (the window), pagelayout.cpp (PaintMeta, SetPages, ShowPages, ChangePage),
 // barmenu.cpp (BarMenu, PageMenu, BuildMenu), zoom.cpp (Zoom, SoftZoom, SetFactor, scrolling,
 // keys), and the print and save commands.
-#include "gdi/types.h"
+#include "gdi/core/types.h"
 #include "preview/scrollbarmodel.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 #pragma once
 // A printer device context: the printer device, the Dc over it and the integer handle that
 // names the Dc while it lives (what TPrinter keeps in hDC).
-#include "gdi/dc.h"
+#include "gdi/dc/dc.h"
 #include "gdi/metafileapi.h"
 #include "print/printerdevice.h"
 

@@ -1,6 +1,6 @@
 #include "print/printerdevice.h"
 
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 #include "print/joboutput.h"
 
 #include <algorithm>

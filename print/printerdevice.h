@@ -3,7 +3,7 @@
 // the printer's page geometry without a job. Between startDoc and endDoc it draws through a
 // PainterDevice on the job's PDF writer (print/joboutput.h). Device pixels are those of the printable area, (0,0) at its corner,
 // as on a GDI printer context. Drawing outside a job goes nowhere.
-#include "gdi/device.h"
+#include "gdi/core/device.h"
 #include "print/joboutcome.h"
 #include "print/printerinfo.h"
 #include "print/printerstate.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The fonts a report hands to the printer device: a face and a nominal height in points, made
 // into a GDI font for the device's resolution when drawn.
-#include "gdi/objects.h"
+#include "gdi/core/objects.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // The printer's unit conversions as pure arithmetic over its geometry. Row values are
 // vertical, column values horizontal; results are real numbers in printer pixels measured from
 // the printable corner (hence the offsets) or in millimetres and inches.
-#include "gdi/types.h"
+#include "gdi/core/types.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 
 #include "sampleimages.h"
 
-#include "gdi/objects.h"
+#include "gdi/core/objects.h"
 #include "print/tprinter.h"
 
 #include <QString>

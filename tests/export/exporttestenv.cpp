@@ -1,7 +1,7 @@
 #include "exporttestenv.h"
 
 #include "export/pagerecording.h"
-#include "gdi/objects.h"
+#include "gdi/core/objects.h"
 
 #include <QDir>
 #include <QProcess>

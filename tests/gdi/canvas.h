@@ -1,7 +1,7 @@
 #pragma once
 // A white image with a Dc drawing on it through the painter device, for pixel tests.
-#include "gdi/dc.h"
-#include "gdi/painterdevice.h"
+#include "gdi/dc/dc.h"
+#include "gdi/paint/painterdevice.h"
 
 #include <QImage>
 #include <QPainter>

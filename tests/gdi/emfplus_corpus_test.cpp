@@ -3,7 +3,7 @@
 // drawing.
 #include "testenv.h"
 
-#include "gdi/emfplusplayer.h"
+#include "gdi/emfplus/emfplusplayer.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"

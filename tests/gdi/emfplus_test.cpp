@@ -3,7 +3,7 @@
 // files written here.
 #include "emfplusbuilder.h"
 
-#include "gdi/emfplusrecords.h"
+#include "gdi/emfplus/emfplusrecords.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"

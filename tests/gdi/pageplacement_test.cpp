@@ -1,7 +1,7 @@
 // Where a page lands on a printer: pages recorded for the printer keep their bounds, pages of
 // other programs are placed by their frame at its physical size.
-#include "gdi/dc.h"
-#include "gdi/emfrecorder.h"
+#include "gdi/dc/dc.h"
+#include "gdi/emf/emfrecorder.h"
 #include "gdi/pageplacement.h"
 #include "gdi/readers.h"
 

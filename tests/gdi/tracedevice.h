@@ -1,7 +1,7 @@
 #pragma once
 // A device that keeps what it is given, for tests that look at the calls a Dc makes rather
 // than at pixels.
-#include "gdi/device.h"
+#include "gdi/core/device.h"
 
 #include <vector>
 

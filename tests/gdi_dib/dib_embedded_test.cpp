@@ -1,6 +1,6 @@
 // DIBs whose bits are a whole PNG or JPEG file.
 #include "dibbuilder.h"
-#include "gdi/dib.h"
+#include "gdi/dib/dib.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Packed DIBs written for the recorders: the layout chosen per image kind, and decoding them
 // gives the picture back.
-#include "gdi/dib.h"
+#include "gdi/dib/dib.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and of bitmap. Expected pictures are drawn as text, top row first: a digit is a colour index,
 // '.' a pixel the stream never reaches (transparent).
 #include "dibbuilder.h"
-#include "gdi/dib.h"
+#include "gdi/dib/dib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Headers that lie, bits that run short, sizes no page needs, and locating the bits of a
 // packed DIB.
 #include "dibbuilder.h"
-#include "gdi/dib.h"
+#include "gdi/dib/dib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Uncompressed DIBs of every depth and header, both row orders: each decoded pixel must have
 // the colour its packed value stands for.
 #include "dibbuilder.h"
-#include "gdi/dib.h"
+#include "gdi/dib/dib.h"
 
 #include <gtest/gtest.h>
 #include <functional>

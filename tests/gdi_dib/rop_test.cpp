@@ -1,6 +1,6 @@
 // Raster operations against an independent bit-by-bit evaluation of their truth tables and
 // against the Boolean formulas GDI documents for the named ones.
-#include "gdi/rop.h"
+#include "gdi/paint/rop.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

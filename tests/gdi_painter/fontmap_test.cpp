@@ -1,6 +1,6 @@
 // Windows fonts resolved to the installed stand-ins, GDI's height rules, ANSI code pages.
-#include "gdi/codepages.h"
-#include "gdi/fontmap.h"
+#include "gdi/text/codepages.h"
+#include "gdi/text/fontmap.h"
 
 #include <QFontInfo>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Fills of the painter device: exact pixels, GDI hatches, patterns, raster operations, clips.
 #include "paintertestutil.h"
 
-#include "gdi/hatch.h"
+#include "gdi/paint/hatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Text of the painter device: glyphs where the origins say, rotation, decorations, boxes.
 #include "paintertestutil.h"
 
-#include "gdi/codepages.h"
+#include "gdi/text/codepages.h"
 
 #include <QtMath>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the painter device tests: a white canvas with a PainterDevice on it, and
 // questions about its pixels.
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 
 #include <QImage>
 #include <QPainter>

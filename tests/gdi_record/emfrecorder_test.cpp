@@ -2,13 +2,13 @@
 // describes the drawing, and an independent reader accepts the file.
 #include "recordtestutil.h"
 
-#include "gdi/emfrecorder.h"
-#include "gdi/emrcodes.h"
-#include "gdi/objects.h"
+#include "gdi/emf/emfrecorder.h"
+#include "gdi/emf/emrcodes.h"
+#include "gdi/core/objects.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
-#include "gdi/wmfformat.h"
-#include "gdi/wmfpicture.h"
+#include "gdi/wmf/wmfformat.h"
+#include "gdi/wmf/wmfpicture.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,10 +2,10 @@
 #include "recordtestutil.h"
 
 #include "gdi/metafileapi.h"
-#include "gdi/emfrecorder.h"
+#include "gdi/emf/emfrecorder.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
-#include "gdi/wmfformat.h"
+#include "gdi/wmf/wmfformat.h"
 
 #include <QDir>
 #include <QFile>

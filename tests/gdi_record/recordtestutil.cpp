@@ -1,8 +1,8 @@
 #include "recordtestutil.h"
 
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 #include "gdi/player.h"
-#include "gdi/wmfformat.h"
+#include "gdi/wmf/wmfformat.h"
 #include "platform/bytereader.h"
 
 #include <QPainter>

@@ -1,9 +1,9 @@
 #pragma once
 // Helpers of the recording tests: hand-built WMF files, drawing onto images, ink masks and
 // walking the records of written metafiles.
-#include "gdi/dc.h"
-#include "gdi/records.h"
-#include "gdi/recordwriter.h"
+#include "gdi/dc/dc.h"
+#include "gdi/core/records.h"
+#include "gdi/record/recordwriter.h"
 
 #include <QImage>
 #include <cstdint>

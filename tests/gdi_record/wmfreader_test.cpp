@@ -2,11 +2,11 @@
 #include "recordtestutil.h"
 #include "common/testenv.h"
 
-#include "gdi/emfrecorder.h"
+#include "gdi/emf/emfrecorder.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"
-#include "gdi/wmfformat.h"
-#include "gdi/wmfpicture.h"
+#include "gdi/wmf/wmfformat.h"
+#include "gdi/wmf/wmfpicture.h"
 
 #include <QDir>
 #include <QFile>

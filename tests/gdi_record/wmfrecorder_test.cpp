@@ -1,11 +1,11 @@
 // The WMF recorder: what it writes reads back through the WMF reader as the same drawing.
 #include "recordtestutil.h"
 
-#include "gdi/objects.h"
+#include "gdi/core/objects.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
-#include "gdi/wmfformat.h"
-#include "gdi/wmfrecorder.h"
+#include "gdi/wmf/wmfformat.h"
+#include "gdi/wmf/wmfrecorder.h"
 #include "platform/bytereader.h"
 
 #include <gtest/gtest.h>

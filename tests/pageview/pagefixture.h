@@ -2,7 +2,7 @@
 // Page files drawn for a printer of 4800 x 6600 printable pixels, page views over them, and
 // helpers that find coloured marks in what a page view painted.
 #include "gdi/metafileapi.h"
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 #include "pageview/kvmetafile.h"
 #include "platform/notify.h"
 

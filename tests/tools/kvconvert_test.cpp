@@ -2,10 +2,10 @@
 // one go, the record statistics, and inputs it cannot read.
 #include "common/testenv.h"
 
-#include "gdi/dc.h"
-#include "gdi/emfrecorder.h"
+#include "gdi/dc/dc.h"
+#include "gdi/emf/emfrecorder.h"
 #include "gdi/readers.h"
-#include "gdi/wmfformat.h"
+#include "gdi/wmf/wmfformat.h"
 
 #include <QDir>
 #include <QFile>

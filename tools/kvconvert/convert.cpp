@@ -1,10 +1,10 @@
 // Reading, rendering and writing one file for kvconvert.
 #include "convert.h"
 
-#include "gdi/emfplusplayer.h"
-#include "gdi/emfplusreader.h"
+#include "gdi/emfplus/emfplusplayer.h"
+#include "gdi/emfplus/emfplusreader.h"
 #include "gdi/metafileapi.h"
-#include "gdi/painterdevice.h"
+#include "gdi/paint/painterdevice.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"

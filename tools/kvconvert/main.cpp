@@ -12,7 +12,7 @@
 // the exit status is non-zero when any failed.
 #include "convert.h"
 
-#include "gdi/fontmap.h"
+#include "gdi/text/fontmap.h"
 #include "gdi/player.h"
 
 #include <QDir>

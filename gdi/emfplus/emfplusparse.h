@@ -1,0 +1,62 @@
+#pragma once
+// The EMF+ reader's private parts: field helpers over the bounds-checked reader and the object
+// parsers. Not for use outside gdi/emfplus/.
+#include "gdi/emfplus/emfplusrecords.h"
+
+#include "platform/bytereader.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kv::gdi::plus::read {
+
+// Record flags shared by the drawing records.
+inline constexpr uint16_t kSolidColor = 0x8000;  // S: the brush field is an ARGB colour
+inline constexpr uint16_t kCompressed = 0x4000;  // C: 16-bit integer coordinates
+inline constexpr uint16_t kRelative = 0x0800;    // P: points relative to the one before
+
+// Caps on what a record may ask for: a few bytes must not become gigabytes.
+inline constexpr uint32_t kMaxPoints = 1u << 22;
+inline constexpr uint32_t kMaxImagePixels = 1u << 26;
+
+QColor readColor(ByteReader& r);  // ARGB as GDI+ stores it (blue byte first)
+QRectF readRectF(ByteReader& r);
+QRectF readRect(ByteReader& r, bool compressed);
+QTransform readMatrix(ByteReader& r);
+
+// `count` points as the record's flags say: relative (7- or 15-bit steps), 16-bit integers
+// or floats. Nothing when they do not fit.
+std::optional<QPolygonF> readPoints(ByteReader& r, uint32_t count, uint16_t flags);
+
+// The objects of the table. Each returns nothing for malformed data and says why in `problem`;
+// `problem` also names parts read but not drawn (custom caps, compound lines), which do not
+// make the object malformed.
+std::optional<Brush> readBrush(ByteReader& r, std::string& problem);
+std::optional<Pen> readPen(ByteReader& r, std::string& problem);
+std::optional<QPainterPath> readPath(ByteReader& r, std::string& problem);
+std::optional<Region> readRegion(ByteReader& r, std::string& problem);
+std::optional<Image> readImage(ByteReader& r, std::string& problem);
+std::optional<Font> readFont(ByteReader& r, std::string& problem);
+std::optional<StringFormat> readStringFormat(ByteReader& r, std::string& problem);
+
+// An object record's whole data, by ObjectType (1 brush ... 8 image attributes).
+ObjectPtr readObject(uint32_t objectType, ByteReader& r, std::string& problem);
+
+// The raster part of an image object: uncompressed pixels of the common formats, or a
+// compressed file (PNG, JPEG, GIF, BMP, TIFF). A null image when it cannot be decoded.
+QImage readBitmap(ByteReader& r, std::string& problem);
+
+// The record table. A handler gets a reader over the record's data and its flags, appends the
+// records it makes and returns false for malformed data.
+using Handler = bool (*)(ByteReader& r, uint16_t flags, std::vector<rec::Record>& out);
+struct RecordSpec {
+    uint16_t type;
+    const char* name;
+    Handler handler;  // null: known, and nothing to play (comments, hints without effect here)
+};
+std::span<const RecordSpec> drawingRecords();  // emfplusdrawing.cpp
+std::span<const RecordSpec> stateRecords();    // emfplusstate.cpp
+
+} // namespace kv::gdi::plus::read

@@ -1,0 +1,280 @@
+// The EMF+ player: GDI+'s graphics state (transforms, containers, clip, smoothing) over the
+// records of the stream, fills and strokes mapped into device pixels, and the GDI records
+// GetDC opens played in their place.
+#include "gdi/emfplus/emfplusplay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kv::gdi::plus {
+
+namespace {
+
+constexpr size_t kMaxSaved = 1000;
+
+// Whether the GDI records draw anything: a dual page whose EMF+ records cannot be played falls
+// back on them, an EMF+-only page has nothing to fall back on.
+bool hasGdiDrawing(const Picture& picture)
+{
+    for (const gdi::rec::Record& r : picture.records) {
+        const bool drawing = std::holds_alternative<gdi::rec::Poly>(r) || std::holds_alternative<gdi::rec::PolyPoly>(r)
+            || std::holds_alternative<gdi::rec::PolyDraw>(r) || std::holds_alternative<gdi::rec::LineTo>(r)
+            || std::holds_alternative<gdi::rec::Shape>(r) || std::holds_alternative<gdi::rec::RoundRect>(r)
+            || std::holds_alternative<gdi::rec::ArcShape>(r) || std::holds_alternative<gdi::rec::AngleArc>(r)
+            || std::holds_alternative<gdi::rec::SetPixel>(r) || std::holds_alternative<gdi::rec::RegionDraw>(r)
+            || std::holds_alternative<gdi::rec::PathCall>(r) || std::holds_alternative<gdi::rec::TextOut>(r)
+            || std::holds_alternative<gdi::rec::Blt>(r);
+        if (drawing)
+            return true;
+    }
+    return false;
+}
+
+QRegion universe() { return QRegion(-10'000'000, -10'000'000, 20'000'000, 20'000'000); }
+
+// An area as the pixels it covers (a path's polygons, alternating), within the plane that
+// integer pixels can hold.
+QRegion regionOf(const QPainterPath& path)
+{
+    const QRectF plane(universe().boundingRect());
+    QPainterPath inPlane = path;
+    if (!plane.contains(path.boundingRect())) {
+        QPainterPath bounds;
+        bounds.addRect(plane);
+        inPlane = path.intersected(bounds);
+    }
+    QRegion region;
+    for (const QPolygonF& polygon : inPlane.toFillPolygons())
+        region ^= QRegion(polygon.toPolygon(), Qt::OddEvenFill);
+    return region;
+}
+
+} // namespace
+
+bool drawsThroughEmfPlus(const Picture& picture)
+{
+    if (!picture.plus)
+        return false;
+    return !picture.plus->damaged || !hasGdiDrawing(picture);
+}
+
+void playStream(Dc& dc, const Stream& stream, const PlayTarget& target, const std::function<void(size_t, size_t)>& playGdi)
+{
+    play::Player(dc, stream, target, playGdi).run();
+}
+
+namespace play {
+
+Player::Player(Dc& dc, const Stream& stream, const PlayTarget& target, const std::function<void(size_t, size_t)>& playGdi)
+    : dc_(dc), stream_(stream), target_(target), playGdi_(playGdi)
+{
+}
+
+void Player::run()
+{
+    applyClip();
+    const size_t n = std::min(stream_.entries.size(), target_.maxRecords);
+    for (current_ = 0; current_ < n; ++current_)
+        std::visit(*this, stream_.entries[current_].record);
+    dc_.setDeviceClip(std::nullopt);
+}
+
+double Player::unitToPixels(uint32_t unit, bool vertical) const
+{
+    const double dpi = vertical ? stream_.dpiY : stream_.dpiX;
+    switch (unit) {
+    case UnitDisplay: return stream_.videoReference ? 1 : dpi / 100;
+    case UnitPoint: return dpi / 72;
+    case UnitInch: return dpi;
+    case UnitDocument: return dpi / 300;
+    case UnitMillimeter: return dpi / 25.4;
+    default: return 1;  // pixels, and world units where a page unit is meant
+    }
+}
+
+QTransform Player::worldToPage() const
+{
+    const QTransform page = QTransform::fromScale(state_.pageScale * unitToPixels(state_.pageUnit, false),
+                                                  state_.pageScale * unitToPixels(state_.pageUnit, true));
+    return state_.world * state_.container * page;
+}
+
+QTransform Player::worldToDevice() const { return worldToPage() * target_.toDevice; }
+
+std::optional<QPainterPath> Player::deviceShape(const ShapeRef& shape, bool infiniteAllowed) const
+{
+    const QTransform t = worldToDevice();
+    if (shape.pathId) {
+        const Path* p = objectAs<Path>(*shape.pathId);
+        return p ? std::optional(t.map(p->path)) : std::nullopt;
+    }
+    if (shape.regionId) {
+        const Region* r = objectAs<Region>(*shape.regionId);
+        if (!r)
+            return std::nullopt;
+        if (r->infinite) {
+            if (!infiniteAllowed)
+                return std::nullopt;
+            QPainterPath whole;
+            whole.addRect(target_.frameOnDevice);
+            return whole;
+        }
+        return t.map(r->area);
+    }
+    return t.map(shape.shape);
+}
+
+void Player::applyClip() { dc_.setDeviceClip(state_.clip); }
+
+void Player::combineClip(uint32_t mode, const std::optional<QRegion>& area)
+{
+    const QRegion current = state_.clip ? *state_.clip : universe();
+    const QRegion next = area ? *area : universe();
+    switch (mode) {
+    case 0: state_.clip = area; break;                  // replace
+    case 1: state_.clip = current & next; break;        // intersect
+    case 2: state_.clip = current | next; break;        // union
+    case 3: state_.clip = current ^ next; break;        // xor
+    case 4: state_.clip = current - next; break;        // exclude
+    case 5: state_.clip = next - current; break;        // complement
+    default: return;
+    }
+    applyClip();
+}
+
+void Player::operator()(const rec::DefineObject& r) { objects_[r.id] = r.object; }
+
+void Player::operator()(const rec::Clear& r)
+{
+    DrawBrush brush;
+    brush.kind = DrawBrush::Kind::Solid;
+    brush.color = r.color;
+    QPainterPath whole;
+    whole.addRect(target_.frameOnDevice);
+    dc_.fillDevice(whole, Qt::OddEvenFill, brush);
+}
+
+void Player::operator()(const rec::Fill& r)
+{
+    const auto shape = deviceShape(r.shape, true);
+    const auto brush = drawBrush(r.brush);
+
+    if (shape && brush)
+        dc_.fillDevice(*shape, r.rule, *brush);
+}
+
+void Player::operator()(const rec::Stroke& r)
+{
+    const auto shape = deviceShape(r.shape, false);
+    const auto pen = drawPen(r.penId);
+    if (shape && pen)
+        dc_.strokeDevice(*shape, *pen);
+}
+
+void Player::operator()(const rec::Set& r)
+{
+    switch (r.which) {
+    case rec::Setting::AntiAlias: state_.smooth = r.value & 0x01; break;
+    case rec::Setting::TextHint: state_.textHint = r.value; break;
+    case rec::Setting::Interpolation: state_.smoothImages = r.value != 5; break;  // 5: nearest neighbour
+    default: break;  // compositing and pixel offset change nothing we can see on paper
+    }
+}
+
+void Player::operator()(const rec::Transform& r)
+{
+    switch (r.op) {
+    case rec::TransformOp::Set: state_.world = r.matrix; break;
+    case rec::TransformOp::Reset: state_.world = QTransform(); break;
+    case rec::TransformOp::Multiply: state_.world = r.append ? state_.world * r.matrix : r.matrix * state_.world; break;
+    }
+}
+
+void Player::operator()(const rec::PageTransform& r)
+{
+    state_.pageUnit = r.unit;
+    state_.pageScale = r.scale;
+}
+
+void Player::operator()(const rec::State& r)
+{
+    const auto open = [&] {
+        if (saved_.size() < kMaxSaved)
+            saved_.emplace_back(r.index, state_);
+    };
+    switch (r.op) {
+    case rec::StateOp::Save:
+        open();
+        return;
+    case rec::StateOp::BeginContainer:
+        open();
+        // Inside, the world starts afresh on top of the container's own mapping.
+        state_.container = (r.container ? *r.container : QTransform()) * state_.world * state_.container;
+        state_.world = QTransform();
+        return;
+    case rec::StateOp::Restore:
+    case rec::StateOp::EndContainer:
+        // Back to the state saved under this index; an unknown index changes nothing.
+        for (size_t i = saved_.size(); i-- > 0;) {
+            if (saved_[i].first == r.index) {
+                state_ = saved_[i].second;
+                saved_.resize(i);
+                applyClip();
+                return;
+            }
+        }
+        return;
+    }
+}
+
+void Player::operator()(const rec::Clip& r)
+{
+    const QTransform t = worldToDevice();
+    switch (r.op) {
+    case rec::ClipOp::Reset:
+        state_.clip = std::nullopt;
+        applyClip();
+        return;
+    case rec::ClipOp::Rect: {
+        QPainterPath p;
+        p.addRect(r.rect);
+        combineClip(r.combine, regionOf(t.map(p)));
+        return;
+    }
+    case rec::ClipOp::Path:
+        if (const Path* p = objectAs<Path>(r.id))
+            combineClip(r.combine, regionOf(t.map(p->path)));
+        return;
+    case rec::ClipOp::Region:
+        if (const Region* region = objectAs<Region>(r.id))
+            combineClip(r.combine, region->infinite ? std::nullopt : std::optional(regionOf(t.map(region->area))));
+        return;
+    case rec::ClipOp::Offset:
+        if (state_.clip) {
+            const QPointF d = t.map(r.offset) - t.map(QPointF(0, 0));
+            state_.clip->translate(d.toPoint());
+            applyClip();
+        }
+        return;
+    }
+}
+
+// The GDI records up to the next EMF+ comment draw here, with GDI's own state; the EMF+ state
+// holds again after them.
+void Player::operator()(const rec::GetDc&)
+{
+    const size_t from = stream_.entries[current_].gdiIndex;
+    const auto next = std::upper_bound(stream_.comments.begin(), stream_.comments.end(), from);
+    const size_t to = next == stream_.comments.end() ? target_.gdiRecords : *next;
+    if (to <= from || !playGdi_)
+        return;
+    const int level = dc_.saveDc();
+    playGdi_(from, std::min(to, target_.gdiRecords));
+    if (level > 0)
+        dc_.restoreDc(level);
+    applyClip();
+}
+
+} // namespace play
+
+} // namespace kv::gdi::plus

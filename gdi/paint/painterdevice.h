@@ -1,0 +1,62 @@
+#pragma once
+// gdi/paint: the device that draws with QPainter, with GDI's raster operations, hatches,
+// shrinking and text placement.
+//
+// The device that draws with QPainter: widgets, images, printers and PDF files alike. The
+// painter must be active. Device pixels are the painter's coordinates as they stand when the
+// device is made: its transform and clip at that moment are kept (a page view may scale) and
+// everything is drawn through them. The painter's state is restored when the device goes.
+//
+// GDI draws aliased, so fills and lines are drawn without antialiasing; only glyphs are
+// smoothed. Raster operations other than plain copy are exact on raster paint engines (images,
+// raster widgets); on others (printers, PDF) they are approximated as if drawn on white paper.
+#include "gdi/core/device.h"
+
+#include <QList>
+#include <QTransform>
+
+class QPainter;
+
+namespace kv::gdi {
+
+class PainterDevice : public Device {
+public:
+    PainterDevice(QPainter& painter, const DeviceCaps& caps);
+    ~PainterDevice() override;
+
+    DeviceCaps caps() const override { return caps_; }
+    void setClip(const std::optional<QRegion>& clip) override;
+    void fillPath(const QPainterPath& path, Qt::FillRule rule, const DrawBrush& brush) override;
+    void strokePath(const QPainterPath& path, const DrawPen& pen) override;
+    void drawText(const TextRun& run) override;
+    void drawImage(const ImageDraw& image) override;
+    bool supportsRasterOps() const override;
+
+private:
+    // Sets the composition mode for a ROP2 and returns the colour to paint with, or nothing
+    // when nothing is to be drawn.
+    std::optional<QColor> prepareRop2(int32_t rop2, const QColor& colour);
+    void fillWithBrush(const QPainterPath& path, const DrawBrush& brush);
+    void fillHatchWithRasterOp(const QPainterPath& path, const DrawBrush& brush);
+    void strokeOutline(const QPainterPath& path, const DrawPen& pen);
+    void drawGlyphs(const TextRun& run);
+    void drawDecorations(const TextRun& run, const QTransform& toRun, const QList<QPointF>& positions);
+    void drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition);
+    void drawRopImage(const ImageDraw& image);
+    void drawAlphaImage(const ImageDraw& image);
+    void drawTransparentImage(const ImageDraw& image);
+    void drawMaskImage(const ImageDraw& image);
+    void drawScaledImage(const QImage& source, const QTransform& toDevice, bool smooth);
+    bool combineWithDestination(const ImageDraw& image, uint32_t rop3, const QImage* mask);
+    QImage* rasterTarget() const;
+    void resetState();
+
+    QPainter& painter_;
+    DeviceCaps caps_;
+    QTransform base_;            // device pixels -> the painter's coordinates at construction
+    bool rasterEngine_ = false;
+    QList<quint32> glyphBuffer_;  // reused by every text run
+    QList<QPointF> positionBuffer_;
+};
+
+} // namespace kv::gdi

@@ -1,0 +1,127 @@
+// Text of the painter device. The Dc has placed every character (Dx advances, alignment,
+// escapement), so glyphs are drawn where they are told as one positioned glyph run, in a frame
+// that turns with the escapement and stretches with lfWidth. Underline and strike-out are drawn
+// here along the run, as GDI does, because positioned glyphs lose QFont's own decorations.
+#include "gdi/paint/painterdevice.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace kv::gdi {
+
+namespace {
+
+bool isControl(char16_t c)
+{
+    return c < 0x20;
+}
+
+// The run's frame: origin at the first character's origin, x along the baseline in unstretched
+// font pixels, y down.
+QTransform runFrame(const TextRun& run)
+{
+    QTransform frame;
+    frame.translate(run.origins.front().x(), run.origins.front().y());
+    frame.rotate(-run.angle);
+    frame.scale(run.font->widthScale, 1);
+    return frame;
+}
+
+} // namespace
+
+void PainterDevice::drawText(const TextRun& run)
+{
+    if (run.opaqueBox) {
+        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(run.opaqueColor);
+        painter_.drawPolygon(*run.opaqueBox);
+    }
+    if (run.text.empty() || !run.font || run.origins.size() < run.text.size() || run.rop2 == R2_NOP)
+        return;
+    const bool clipped = run.clipBox.has_value();
+    if (clipped) {
+        painter_.save();
+        QPainterPath box;
+        box.addPolygon(*run.clipBox);
+        painter_.setClipPath(box, Qt::IntersectClip);
+    }
+    drawGlyphs(run);
+    if (clipped)
+        painter_.restore();
+    painter_.setTransform(base_);
+}
+
+void PainterDevice::drawGlyphs(const TextRun& run)
+{
+    const ResolvedFont& font = *run.font;
+    const QTransform frame = runFrame(run);
+    bool invertible = false;
+    const QTransform toFrame = frame.inverted(&invertible);
+    if (!invertible)
+        return;
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.setTransform(frame * base_);
+    painter_.setPen(run.color);
+    glyphBuffer_.clear();
+    positionBuffer_.clear();
+    for (size_t i = 0; i < run.text.size(); ++i) {
+        const char16_t c = run.text[i];
+        if (isControl(c))
+            continue;
+        QChar chars[2] = {QChar(font.drawnChar(c)), QChar()};
+        int count = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < run.text.size() && QChar::isLowSurrogate(run.text[i + 1]))
+            chars[count++] = QChar(run.text[++i]);
+        quint32 glyphs[2] = {0, 0};
+        int glyphCount = 2;
+        const QPointF position = toFrame.map(run.origins[i + 1 - count]);
+        if (font.raw.isValid() && font.raw.glyphIndexesForChars(chars, count, glyphs, &glyphCount)
+            && glyphCount > 0 && glyphs[0] != 0) {
+            glyphBuffer_.append(glyphs[0]);
+            positionBuffer_.append(position);
+        } else if (!chars[0].isSpace()) {
+            drawGlyphFallback(run, chars[0], position);
+        }
+    }
+    if (!glyphBuffer_.isEmpty()) {
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(font.raw);
+        glyphRun.setGlyphIndexes(glyphBuffer_);
+        glyphRun.setPositions(positionBuffer_);
+        painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
+    }
+    if (font.underline || font.strikeOut)
+        drawDecorations(run, toFrame, positionBuffer_);
+}
+
+// A character the substitute face lacks: Qt's own font fallback finds a face that has it.
+void PainterDevice::drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition)
+{
+    painter_.setFont(run.font->font);
+    painter_.drawText(localPosition, QString(c));
+}
+
+// GDI draws the lines from the first origin to the end of the last character's advance.
+void PainterDevice::drawDecorations(const TextRun& run, const QTransform& toFrame, const QList<QPointF>& positions)
+{
+    const ResolvedFont& font = *run.font;
+    const QPointF last = toFrame.map(run.origins[run.text.size() - 1]);
+    double end = last.x();
+    if (font.raw.isValid() && font.widthScale > 0)
+        end += font.advance(run.text.back()) / font.widthScale;
+    const double start = positions.isEmpty() ? 0 : std::min(0.0, positions.front().x());
+    const double thickness = std::max(1.0, font.raw.isValid() ? font.raw.lineThickness() : 1.0);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(run.color);
+    const auto line = [&](double centreY) {
+        painter_.drawRect(QRectF(start, centreY - thickness / 2, end - start, thickness));
+    };
+    if (font.underline)
+        line(font.raw.isValid() ? font.raw.underlinePosition() : font.descent / 2);
+    if (font.strikeOut)
+        line(font.raw.isValid() ? -font.raw.xHeight() / 2 : -font.ascent / 3);
+}
+
+} // namespace kv::gdi
