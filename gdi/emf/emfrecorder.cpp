@@ -153,42 +153,17 @@ void EmfRecorder::simpleRecord(uint32_t type, std::initializer_list<uint32_t> va
     out_.end();
 }
 
-void EmfRecorder::setRop2(int32_t rop2)
+void EmfRecorder::writeState(RecordedState::Field field, uint32_t value)
 {
-    if (rop2 != rop2_)
-        simpleRecord(emr::SETROP2, {uint32_t(rop2_ = rop2)});
-}
-
-void EmfRecorder::setBkMode(int32_t mode)
-{
-    if (mode != bkMode_)
-        simpleRecord(emr::SETBKMODE, {uint32_t(bkMode_ = mode)});
-}
-
-void EmfRecorder::setBkColor(const QColor& color)
-{
-    const ColorRef c = fromQRgb(color.rgb());
-    if (c != bkColor_)
-        simpleRecord(emr::SETBKCOLOR, {bkColor_ = c});
-}
-
-void EmfRecorder::setTextColor(const QColor& color)
-{
-    const ColorRef c = fromQRgb(color.rgb());
-    if (c != textColor_)
-        simpleRecord(emr::SETTEXTCOLOR, {textColor_ = c});
-}
-
-void EmfRecorder::setTextAlign(uint32_t align)
-{
-    if (align != textAlign_)
-        simpleRecord(emr::SETTEXTALIGN, {textAlign_ = align});
-}
-
-void EmfRecorder::setPolyFillMode(int32_t mode)
-{
-    if (mode != polyFillMode_)
-        simpleRecord(emr::SETPOLYFILLMODE, {uint32_t(polyFillMode_ = mode)});
+    using Field = RecordedState::Field;
+    switch (field) {
+    case Field::Rop2: simpleRecord(emr::SETROP2, {value}); break;
+    case Field::BkMode: simpleRecord(emr::SETBKMODE, {value}); break;
+    case Field::PolyFillMode: simpleRecord(emr::SETPOLYFILLMODE, {value}); break;
+    case Field::BkColor: simpleRecord(emr::SETBKCOLOR, {value}); break;
+    case Field::TextColor: simpleRecord(emr::SETTEXTCOLOR, {value}); break;
+    case Field::TextAlign: simpleRecord(emr::SETTEXTALIGN, {value}); break;
+    }
 }
 
 void EmfRecorder::setBrushOrg(QPointF origin)
@@ -295,8 +270,8 @@ void EmfRecorder::fillPath(const QPainterPath& path, Qt::FillRule rule, const Dr
         return;
     const QRectF area = path.controlPointRect();
     selectBrush(brush);
-    setRop2(brush.rop2);
-    setPolyFillMode(rule == Qt::WindingFill ? WINDING : ALTERNATE);
+    state_.setRop2(brush.rop2);
+    state_.setPolyFillMode(rule == Qt::WindingFill ? WINDING : ALTERNATE);
     const PathFigures figures = figuresOf(path);
     if (!figures.curved && !figures.figures.empty()) {
         // Polygons fill the same area whatever the pen; the null pen keeps them from being outlined.
@@ -323,7 +298,7 @@ void EmfRecorder::strokePath(const QPainterPath& path, const DrawPen& pen)
     const double half = (std::max(pen.width, 1.0) - 1) / 2;
     const QRectF area = path.controlPointRect().adjusted(-half, -half, half + 1, half + 1);
     selectPen(pen);
-    setRop2(pen.rop2);
+    state_.setRop2(pen.rop2);
     PathFigures figures = figuresOf(path);
     if (figures.curved || figures.figures.empty()) {
         writePathBracket(path);

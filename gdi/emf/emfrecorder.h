@@ -11,6 +11,7 @@
 // the reference's size in pixels and millimetres, record and handle counts.
 #include "gdi/core/device.h"
 #include "gdi/record/recordedobjects.h"
+#include "gdi/record/recordedstate.h"
 #include "gdi/record/recordwriter.h"
 
 #include <functional>
@@ -48,13 +49,7 @@ private:
     void addBounds(const QRectF& area);
     RectL boundsField(const QRectF& area) const;
 
-    // DC state as the playback will have it; a record is written only when it changes.
-    void setRop2(int32_t rop2);
-    void setBkMode(int32_t mode);
-    void setBkColor(const QColor& color);
-    void setTextColor(const QColor& color);
-    void setTextAlign(uint32_t align);
-    void setPolyFillMode(int32_t mode);
+    void writeState(RecordedState::Field field, uint32_t value);
     void setBrushOrg(QPointF origin);
     void simpleRecord(uint32_t type, std::initializer_list<uint32_t> values);
 
@@ -83,9 +78,7 @@ private:
     bool finished_ = false;
     std::vector<uint8_t> bytes_;
 
-    int32_t rop2_ = R2_COPYPEN, bkMode_ = OPAQUE, polyFillMode_ = ALTERNATE;
-    ColorRef bkColor_ = 0xFFFFFF, textColor_ = 0;
-    uint32_t textAlign_ = 0;
+    RecordedState state_{[this](RecordedState::Field field, uint32_t value) { writeState(field, value); }};
     PointL brushOrg_;
 };
 

@@ -77,9 +77,9 @@ void EmfRecorder::selectBrush(const DrawBrush& brush)
             w.u32(hatched ? brush.hatch : 0);
         });
         if (hatched) {
-            setBkMode(brush.opaqueBackground ? OPAQUE : TRANSPARENT);
+            state_.setBkMode(brush.opaqueBackground ? OPAQUE : TRANSPARENT);
             if (brush.opaqueBackground)
-                setBkColor(brush.background);
+                state_.setBkColor(brush.background);
         }
         break;
     }
@@ -132,9 +132,9 @@ void EmfRecorder::selectPen(const DrawPen& pen)
         });
     }
     if (style != PS_SOLID && style != PS_NULL) {
-        setBkMode(pen.opaqueBackground ? OPAQUE : TRANSPARENT);
+        state_.setBkMode(pen.opaqueBackground ? OPAQUE : TRANSPARENT);
         if (pen.opaqueBackground)
-            setBkColor(pen.background);
+            state_.setBkColor(pen.background);
     }
     objects_.select(out_, RecordedObjects::Kind::Pen, std::move(record));
 }

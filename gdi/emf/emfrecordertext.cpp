@@ -71,10 +71,10 @@ void EmfRecorder::drawText(const TextRun& run)
     LogFont font = run.font->deviceLogFont;
     font.escapement = font.orientation = int32_t(std::lround(run.angle * 10));
     objects_.select(out_, RecordedObjects::Kind::Font, fontRecord(font));
-    setTextColor(run.color);
-    setTextAlign(TA_BASELINE | TA_LEFT);
-    setBkMode(TRANSPARENT);
-    setRop2(run.rop2);
+    state_.setTextColor(run.color);
+    state_.setTextAlign(TA_BASELINE | TA_LEFT);
+    state_.setBkMode(TRANSPARENT);
+    state_.setRop2(run.rop2);
 
     uint32_t options = 0;
     RectL rect;
@@ -89,7 +89,7 @@ void EmfRecorder::drawText(const TextRun& run)
     if (opaqueRect && (!clipRect || *opaqueRect == *clipRect)) {
         options |= ETO_OPAQUE;
         rect = roundedRect(*opaqueRect);
-        setBkColor(run.opaqueColor);
+        state_.setBkColor(run.opaqueColor);
     } else if (run.opaqueBox) {
         DrawBrush fill;
         fill.kind = DrawBrush::Kind::Solid;

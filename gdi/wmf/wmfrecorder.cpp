@@ -114,51 +114,21 @@ void WmfRecorder::colorRecord(uint16_t function, ColorRef color)
 
 void WmfRecorder::resetState()
 {
-    rop2_ = R2_COPYPEN;
-    bkMode_ = OPAQUE;
-    polyFillMode_ = ALTERNATE;
-    bkColor_ = 0xFFFFFF;
-    textColor_ = 0;
-    textAlign_ = 0;
+    state_.reset();
     objects_.forgetSelection();
 }
 
-void WmfRecorder::setRop2(int32_t rop2)
+void WmfRecorder::writeState(RecordedState::Field field, uint32_t value)
 {
-    if (rop2 != rop2_)
-        shortRecord(META_SETROP2, {int16_t(rop2_ = rop2)});
-}
-
-void WmfRecorder::setBkMode(int32_t mode)
-{
-    if (mode != bkMode_)
-        shortRecord(META_SETBKMODE, {int16_t(bkMode_ = mode)});
-}
-
-void WmfRecorder::setBkColor(const QColor& color)
-{
-    const ColorRef c = fromQRgb(color.rgb());
-    if (c != bkColor_)
-        colorRecord(META_SETBKCOLOR, bkColor_ = c);
-}
-
-void WmfRecorder::setTextColor(const QColor& color)
-{
-    const ColorRef c = fromQRgb(color.rgb());
-    if (c != textColor_)
-        colorRecord(META_SETTEXTCOLOR, textColor_ = c);
-}
-
-void WmfRecorder::setTextAlign(uint16_t align)
-{
-    if (align != textAlign_)
-        shortRecord(META_SETTEXTALIGN, {int16_t(textAlign_ = align)});
-}
-
-void WmfRecorder::setPolyFillMode(int32_t mode)
-{
-    if (mode != polyFillMode_)
-        shortRecord(META_SETPOLYFILLMODE, {int16_t(polyFillMode_ = mode)});
+    using Field = RecordedState::Field;
+    switch (field) {
+    case Field::Rop2: shortRecord(META_SETROP2, {int16_t(value)}); break;
+    case Field::BkMode: shortRecord(META_SETBKMODE, {int16_t(value)}); break;
+    case Field::PolyFillMode: shortRecord(META_SETPOLYFILLMODE, {int16_t(value)}); break;
+    case Field::BkColor: colorRecord(META_SETBKCOLOR, value); break;
+    case Field::TextColor: colorRecord(META_SETTEXTCOLOR, value); break;
+    case Field::TextAlign: shortRecord(META_SETTEXTALIGN, {int16_t(value)}); break;
+    }
 }
 
 // ---- clipping -------------------------------------------------------------------------
@@ -243,8 +213,8 @@ void WmfRecorder::fillPath(const QPainterPath& path, Qt::FillRule rule, const Dr
         return;
     selectBrush(brush);
     selectNullPen();
-    setRop2(brush.rop2);
-    setPolyFillMode(rule == Qt::WindingFill ? WINDING : ALTERNATE);
+    state_.setRop2(brush.rop2);
+    state_.setPolyFillMode(rule == Qt::WindingFill ? WINDING : ALTERNATE);
     if (figures.size() == 1)
         writePolygon(META_POLYGON, figures[0]);
     else
@@ -258,7 +228,7 @@ void WmfRecorder::strokePath(const QPainterPath& path, const DrawPen& pen)
     std::vector<bool> closed;
     std::vector<QPolygonF> figures = flattenedFigures(path, &closed);
     selectPen(pen);
-    setRop2(pen.rop2);
+    state_.setRop2(pen.rop2);
     for (size_t i = 0; i < figures.size(); ++i) {
         if (closed[i]) {
             selectNullBrush();

@@ -11,6 +11,7 @@
 // to the saved unclipped state and intersects the region's box minus its holes.
 #include "gdi/core/device.h"
 #include "gdi/record/recordedobjects.h"
+#include "gdi/record/recordedstate.h"
 #include "gdi/record/recordwriter.h"
 
 #include <optional>
@@ -45,12 +46,7 @@ private:
     void colorRecord(uint16_t function, ColorRef color);
     void resetState();
 
-    void setRop2(int32_t rop2);
-    void setBkMode(int32_t mode);
-    void setBkColor(const QColor& color);
-    void setTextColor(const QColor& color);
-    void setTextAlign(uint16_t align);
-    void setPolyFillMode(int32_t mode);
+    void writeState(RecordedState::Field field, uint32_t value);
 
     void selectBrush(const DrawBrush& brush);
     void selectPen(const DrawPen& pen);
@@ -73,9 +69,7 @@ private:
     bool finished_ = false;
     std::vector<uint8_t> bytes_;
 
-    int32_t rop2_ = R2_COPYPEN, bkMode_ = OPAQUE, polyFillMode_ = ALTERNATE;
-    ColorRef bkColor_ = 0xFFFFFF, textColor_ = 0;
-    uint16_t textAlign_ = 0;
+    RecordedState state_{[this](RecordedState::Field field, uint32_t value) { writeState(field, value); }};
 };
 
 } // namespace kv::gdi

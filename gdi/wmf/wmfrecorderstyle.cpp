@@ -86,9 +86,9 @@ void WmfRecorder::selectBrush(const DrawBrush& brush)
         objects_.select(out_, RecordedObjects::Kind::Brush, brushRecord(BS_SOLID, color, 0));
         return;
     case DrawBrush::Kind::Hatch:
-        setBkMode(brush.opaqueBackground ? OPAQUE : TRANSPARENT);
+        state_.setBkMode(brush.opaqueBackground ? OPAQUE : TRANSPARENT);
         if (brush.opaqueBackground)
-            setBkColor(brush.background);
+            state_.setBkColor(brush.background);
         objects_.select(out_, RecordedObjects::Kind::Brush, brushRecord(BS_HATCHED, color, brush.hatch));
         return;
     case DrawBrush::Kind::Pattern: {
@@ -110,9 +110,9 @@ void WmfRecorder::selectPen(const DrawPen& pen)
     const bool hatched = pen.brush && pen.brush->kind == DrawBrush::Kind::Hatch;
     const ColorRef color = fromQRgb((hatched ? pen.brush->color : pen.color).rgb());
     if (style != PS_SOLID && style != PS_NULL) {
-        setBkMode(pen.opaqueBackground ? OPAQUE : TRANSPARENT);
+        state_.setBkMode(pen.opaqueBackground ? OPAQUE : TRANSPARENT);
         if (pen.opaqueBackground)
-            setBkColor(pen.background);
+            state_.setBkColor(pen.background);
     }
     objects_.select(out_, RecordedObjects::Kind::Pen, penRecord(style | (pen.cosmetic ? 0 : capAndJoin(pen)), width, color));
 }

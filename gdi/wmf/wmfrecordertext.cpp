@@ -54,10 +54,10 @@ void WmfRecorder::drawText(const TextRun& run)
         fillPath(box, Qt::WindingFill, fill);
     }
     selectFont(run);
-    setTextColor(run.color);
-    setTextAlign(TA_BASELINE | TA_LEFT);
-    setBkMode(TRANSPARENT);
-    setRop2(run.rop2);
+    state_.setTextColor(run.color);
+    state_.setTextAlign(TA_BASELINE | TA_LEFT);
+    state_.setBkMode(TRANSPARENT);
+    state_.setRop2(run.rop2);
 
     const std::string bytes = encodeText(run.text, run.font->symbol);
     const std::optional<QRectF> clipRect = run.clipBox ? axisRectangle(*run.clipBox) : std::nullopt;
