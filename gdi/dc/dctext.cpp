@@ -30,6 +30,104 @@ struct Layout {
     QPointF logicalTotal;          // the same in logical units (for the current position)
 };
 
+// The baseline of a run: along it in logical units and in device pixels, and down from it.
+struct Baseline {
+    QPointF logical;  // unit vector along the run, logical units
+    QPointF device;   // unit vector along the run, device pixels
+    QPointF down;     // device pixels, a quarter turn clockwise from `device`
+    double angle() const { return std::atan2(-device.y(), device.x()) * 180 / kPi; }
+};
+
+// Escapement turns the baseline counter-clockwise as the page is seen. In the compatible
+// graphics mode a mapping that mirrors one axis (y up, as in the metric modes) mirrors the
+// angle as well, like GDI: 2700 under y up reads bottom to top.
+Baseline baselineOf(int32_t escapement, bool advanced, const QTransform& page, const QTransform& base,
+                    const QTransform& linear)
+{
+    const bool yUp = page.m22() * base.m22() < 0;
+    const bool xLeft = page.m11() * base.m11() < 0;
+    const bool mirrored = !advanced && yUp != xLeft;
+    const double a = (mirrored ? -escapement : escapement) / 10.0 * kPi / 180;
+    Baseline b;
+    b.logical = QPointF(xLeft && !advanced ? -std::cos(a) : std::cos(a), yUp ? std::sin(a) : -std::sin(a));
+    b.device = advanced ? unit(linear.map(b.logical)) : QPointF(std::cos(a), -std::sin(a));
+    b.down = QPointF(-b.device.y(), b.device.x());
+    return b;
+}
+
+// The file's own advances (with ETO_PDY, pairs of along and up) in logical units.
+Layout layoutFromDx(std::u16string_view text, std::span<const int32_t> dx, bool pdy, const Baseline& baseline,
+                    const QTransform& linear)
+{
+    Layout layout;
+    layout.origins.reserve(text.size());
+    const size_t step = pdy ? 2 : 1;
+    const QPointF across(-baseline.logical.y(), baseline.logical.x());
+    QPointF at;  // logical offset along the run
+    for (size_t i = 0; i < text.size(); ++i) {
+        layout.origins.push_back(linear.map(at));
+        at += baseline.logical * dx[i * step];
+        if (pdy)
+            at -= across * dx[i * step + 1];
+    }
+    layout.logicalTotal = at;
+    layout.total = linear.map(at);
+    return layout;
+}
+
+// Without advances: the font's own, each widened by the character extra, and the whole run by
+// the justification's extra (device pixels).
+Layout layoutFromFont(std::u16string_view text, const ResolvedFont& font, const Baseline& baseline,
+                      const QTransform& linear, double charExtra, double justifyExtra)
+{
+    Layout layout;
+    layout.origins.reserve(text.size());
+    double along = 0;
+    for (char16_t c : text) {
+        layout.origins.push_back(baseline.device * along);
+        along += font.advance(c) + charExtra;
+    }
+    along += justifyExtra;
+    layout.total = baseline.device * along;
+    layout.logicalTotal = linear.inverted().map(layout.total);
+    return layout;
+}
+
+// Alignment: a shift along the baseline, then across it to the baseline.
+QPointF alignmentShift(uint32_t textAlign, const Layout& layout, const Baseline& baseline, const ResolvedFont& font)
+{
+    QPointF shift;
+    if ((textAlign & TA_CENTER) == TA_CENTER)
+        shift = -layout.total / 2;
+    else if (textAlign & TA_RIGHT)
+        shift = -layout.total;
+    if ((textAlign & TA_BASELINE) == TA_BASELINE)
+        return shift;
+    if (textAlign & TA_BOTTOM)
+        return shift - baseline.down * font.descent;
+    return shift + baseline.down * font.ascent;
+}
+
+// The current position after a run drawn with TA_UPDATECP: past its end in the direction of
+// the alignment; centred text leaves it where it was.
+QPointF positionAfter(uint32_t textAlign, QPointF refLogical, const Layout& layout)
+{
+    if ((textAlign & TA_CENTER) == TA_CENTER)
+        return refLogical;
+    if (textAlign & TA_RIGHT)
+        return refLogical - layout.logicalTotal;
+    return refLogical + layout.logicalTotal;
+}
+
+std::vector<QPointF> placed(QPointF start, const Layout& layout)
+{
+    std::vector<QPointF> origins;
+    origins.reserve(layout.origins.size());
+    for (const QPointF& o : layout.origins)
+        origins.push_back(start + o);
+    return origins;
+}
+
 // Glyph-index text (what spoolers write) names glyphs of the writer's font. The metric-
 // compatible faces we draw with keep the common glyphs at the same indexes, so each index is
 // drawn as the character our face has at that index.
@@ -114,12 +212,6 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
     if (!f)
         return;
     const LogFont& lf = f->logFont;
-    const QTransform m = impl_->toDevice();
-    const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
-    const bool updateCp = state_.textAlign & TA_UPDATECP;
-    const QPointF refLogical = updateCp ? state_.currentPosition : QPointF(x, y);
-    const QPointF ref = m.map(refLogical);
-
     ResolvedFontPtr font = impl_->deviceFont(lf);
     if (!font)
         return;
@@ -128,118 +220,64 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
         fromGlyphs = charsForGlyphs(*font, text);
         text = fromGlyphs;
     }
+    const QTransform m = impl_->toDevice();
+    const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
+    const bool updateCp = state_.textAlign & TA_UPDATECP;
+    const QPointF refLogical = updateCp ? state_.currentPosition : QPointF(x, y);
 
-    // Escapement turns the baseline counter-clockwise as the page is seen. In the compatible
-    // graphics mode a mapping that mirrors one axis (y up, as in the metric modes) mirrors the
-    // angle as well, like GDI: 2700 under y up reads bottom to top.
-    const QTransform page = impl_->pageTransform();
-    const bool yUp = page.m22() * impl_->base.m22() < 0;
-    const bool xLeft = page.m11() * impl_->base.m11() < 0;
-    const bool mirrored = state_.graphicsMode != GM_ADVANCED && yUp != xLeft;
-    const double a = (mirrored ? -lf.escapement : lf.escapement) / 10.0 * kPi / 180;
-    const QPointF uLogical(xLeft && state_.graphicsMode != GM_ADVANCED ? -std::cos(a) : std::cos(a),
-                           yUp ? std::sin(a) : -std::sin(a));
-    const QPointF dir = state_.graphicsMode == GM_ADVANCED ? unit(linear.map(uLogical))
-                                                          : QPointF(std::cos(a), -std::sin(a));
-    const QPointF down(-dir.y(), dir.x());
-
-    Layout layout;
-    layout.origins.reserve(text.size());
+    const Baseline baseline = baselineOf(lf.escapement, state_.graphicsMode == GM_ADVANCED,
+                                         impl_->pageTransform(), impl_->base, linear);
     const bool pdy = options & ETO_PDY;
-    const size_t step = pdy ? 2 : 1;
-    if (!dx.empty() && dx.size() >= text.size() * step) {
-        QPointF at;  // logical offset along the run
-        const QPointF across(-uLogical.y(), uLogical.x());
-        for (size_t i = 0; i < text.size(); ++i) {
-            layout.origins.push_back(linear.map(at));
-            at += uLogical * dx[i * step];
-            if (pdy)
-                at -= across * dx[i * step + 1];
-        }
-        layout.logicalTotal = at;
-        layout.total = linear.map(at);
-    } else {
-        const double extra = state_.textCharExtra * impl_->xScale();
-        double along = 0;
-        for (char16_t c : text) {
-            layout.origins.push_back(dir * along);
-            along += font->advance(c) + extra;
-        }
-        if (state_.justifyCount > 0 && state_.justifyExtra != 0)
-            along += state_.justifyExtra * impl_->xScale();
-        layout.total = dir * along;
-        const QTransform inverse = linear.inverted();
-        layout.logicalTotal = inverse.map(layout.total);
-    }
-
-    // Alignment: a shift along the baseline, then across it to the baseline.
-    QPointF shift;
-    if ((state_.textAlign & TA_CENTER) == TA_CENTER)
-        shift = -layout.total / 2;
-    else if (state_.textAlign & TA_RIGHT)
-        shift = -layout.total;
-    if ((state_.textAlign & TA_BASELINE) == TA_BASELINE)
-        ;
-    else if (state_.textAlign & TA_BOTTOM)
-        shift -= down * font->descent;
-    else
-        shift += down * font->ascent;
-    const QPointF start = ref + shift;
-
-    if (updateCp) {
-        if ((state_.textAlign & TA_CENTER) == TA_CENTER)
-            ;
-        else if (state_.textAlign & TA_RIGHT)
-            state_.currentPosition = refLogical - layout.logicalTotal;
-        else
-            state_.currentPosition = refLogical + layout.logicalTotal;
-    }
+    const Layout layout = !dx.empty() && dx.size() >= text.size() * (pdy ? 2 : 1)
+        ? layoutFromDx(text, dx, pdy, baseline, linear)
+        : layoutFromFont(text, *font, baseline, linear, state_.textCharExtra * impl_->xScale(),
+                         state_.justifyCount > 0 ? state_.justifyExtra * impl_->xScale() : 0);
+    const QPointF start = m.map(refLogical) + alignmentShift(state_.textAlign, layout, baseline, *font);
+    if (updateCp)
+        state_.currentPosition = positionAfter(state_.textAlign, refLogical, layout);
 
     if (state_.pathOpen) {
-        std::vector<QPointF> origins;
-        origins.reserve(layout.origins.size());
-        for (const QPointF& o : layout.origins)
-            origins.push_back(start + o);
-        addGlyphOutlines(state_.path, *font, text, origins, std::atan2(-dir.y(), dir.x()) * 180 / kPi);
+        addGlyphOutlines(state_.path, *font, text, placed(start, layout), baseline.angle());
         return;
     }
 
+    // Opaque boxes are drawn in the background colour whatever the raster operation.
+    auto fillBackground = [&](const QPainterPath& area) {
+        DrawBrush b = impl_->solidBrush(state_.bkColor);
+        b.rop2 = R2_COPYPEN;
+        impl_->fillDevicePath(area, Qt::WindingFill, b);
+    };
     std::optional<QPolygonF> rectQuad;
     if (rect && (options & (ETO_OPAQUE | ETO_CLIPPED))) {
         const QRectF r = QRectF(QPointF(rect->left, rect->top), QPointF(rect->right, rect->bottom)).normalized();
         rectQuad = m.map(QPolygonF(r));
     }
+    const bool clipped = rectQuad && (options & ETO_CLIPPED);
     if (rectQuad && (options & ETO_OPAQUE)) {
         QPainterPath p;
         p.addPolygon(*rectQuad);
-        DrawBrush b = impl_->solidBrush(state_.bkColor);
-        b.rop2 = R2_COPYPEN;
-        impl_->fillDevicePath(p, Qt::WindingFill, b);
+        fillBackground(p);
     }
     if (text.empty())
         return;
-    const QPolygonF cell = quad(start, layout.total, -down * font->ascent, down * font->descent);
+    const QPolygonF cell = quad(start, layout.total, -baseline.down * font->ascent, baseline.down * font->descent);
     if (state_.bkMode == OPAQUE) {
         QPainterPath p;
         p.addPolygon(cell);
-        if (rectQuad && (options & ETO_CLIPPED)) {
+        if (clipped) {
             QPainterPath clipPath;
             clipPath.addPolygon(*rectQuad);
             p = p.intersected(clipPath);
         }
-        DrawBrush b = impl_->solidBrush(state_.bkColor);
-        b.rop2 = R2_COPYPEN;
-        impl_->fillDevicePath(p, Qt::WindingFill, b);
+        fillBackground(p);
     }
     TextRun run;
     run.text.assign(text);
-    run.origins.reserve(layout.origins.size());
-    for (const QPointF& o : layout.origins)
-        run.origins.push_back(start + o);
+    run.origins = placed(start, layout);
     run.font = font;
-    run.angle = std::atan2(-dir.y(), dir.x()) * 180 / kPi;
+    run.angle = baseline.angle();
     run.color = impl_->color(state_.textColor);
-    if (rectQuad && (options & ETO_CLIPPED))
+    if (clipped)
         run.clipBox = rectQuad;
     run.rop2 = state_.rop2;
     impl_->syncClip();

@@ -315,7 +315,7 @@ bool gradientFill(ByteReader& r, Context& c)
     return true;
 }
 
-constexpr RecordSpec kRecords[] = {
+constexpr KnownRecord kRecords[] = {
     {76, "BITBLT", 100, blt<rec::BltKind::Stretch, false>},
     {77, "STRETCHBLT", 108, blt<rec::BltKind::Stretch, true>},
     {78, "MASKBLT", 128, maskBlt},
@@ -351,6 +351,6 @@ BitmapPtr readBitmap(Context& ctx, const ByteReader& record, uint32_t offBmi, ui
     return bitmap;
 }
 
-std::span<const RecordSpec> bitmapRecords() { return kRecords; }
+std::span<const KnownRecord> bitmapRecords() { return kRecords; }
 
 } // namespace kv::gdi::emfread

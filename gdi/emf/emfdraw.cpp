@@ -90,7 +90,7 @@ template <rec::RegionOp Op> bool regionDraw(ByteReader& r, Context& c)
     return push(c, std::move(d));
 }
 
-constexpr RecordSpec kRecords[] = {
+constexpr KnownRecord kRecords[] = {
     {2, "POLYBEZIER", 28, poly<rec::PolyKind::PolyBezier, false>},
     {3, "POLYGON", 28, poly<rec::PolyKind::Polygon, false>},
     {4, "POLYLINE", 28, poly<rec::PolyKind::Polyline, false>},
@@ -165,6 +165,6 @@ std::optional<RegionData> readRegion(ByteReader& r, uint32_t size)
     return region;
 }
 
-std::span<const RecordSpec> drawRecords() { return kRecords; }
+std::span<const KnownRecord> drawRecords() { return kRecords; }
 
 } // namespace kv::gdi::emfread

@@ -156,7 +156,7 @@ bool extCreatePen(ByteReader& r, Context& c)
     return create(c, index, std::move(p));
 }
 
-constexpr RecordSpec kRecords[] = {
+constexpr KnownRecord kRecords[] = {
     {37, "SELECTOBJECT", 12, selectObject},
     {38, "CREATEPEN", 28, createPen},
     {39, "CREATEBRUSHINDIRECT", 24, createBrush},
@@ -174,6 +174,6 @@ constexpr RecordSpec kRecords[] = {
 
 } // namespace
 
-std::span<const RecordSpec> objectRecords() { return kRecords; }
+std::span<const KnownRecord> objectRecords() { return kRecords; }
 
 } // namespace kv::gdi::emfread

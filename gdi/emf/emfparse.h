@@ -26,7 +26,7 @@ struct Context {
 
 using Handler = bool (*)(ByteReader& r, Context& ctx);
 
-struct RecordSpec {
+struct KnownRecord {
     uint32_t type;
     const char* name;
     uint32_t minSize;  // the whole record, type and size fields included
@@ -34,15 +34,15 @@ struct RecordSpec {
 };
 
 // The table of every record type the reader knows, sorted by type.
-std::span<const RecordSpec> recordTable();
-const RecordSpec* findRecord(uint32_t type);
+std::span<const KnownRecord> recordTable();
+const KnownRecord* findRecord(uint32_t type);
 
 // Handler groups (emfstate.cpp, emfobjects.cpp, emfdraw.cpp, emftext.cpp, emfbitmaps.cpp).
-std::span<const RecordSpec> stateRecords();
-std::span<const RecordSpec> objectRecords();
-std::span<const RecordSpec> drawRecords();
-std::span<const RecordSpec> textRecords();
-std::span<const RecordSpec> bitmapRecords();
+std::span<const KnownRecord> stateRecords();
+std::span<const KnownRecord> objectRecords();
+std::span<const KnownRecord> drawRecords();
+std::span<const KnownRecord> textRecords();
+std::span<const KnownRecord> bitmapRecords();
 
 // EMR_COMMENT (emfcomment.cpp): EMF+ payloads go to the context's EMF+ reader.
 bool comment(ByteReader& r, Context& ctx);

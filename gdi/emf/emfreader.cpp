@@ -26,35 +26,35 @@ constexpr uint32_t kMaxDescription = 4096;
 
 bool eof(ByteReader&, Context& c) { return push(c, rec::Eof{}); }
 
-constexpr RecordSpec kOwnRecords[] = {
+constexpr KnownRecord kOwnRecords[] = {
     {EMR_HEADER, "HEADER", 88, nullptr},
     {EMR_EOF, "EOF", 20, eof},
     {102, "GLSRECORD", 8, nullptr},
     {103, "GLSBOUNDEDRECORD", 8, nullptr},
 };
 
-std::vector<RecordSpec> buildTable()
+std::vector<KnownRecord> buildTable()
 {
-    std::vector<RecordSpec> all(std::begin(kOwnRecords), std::end(kOwnRecords));
+    std::vector<KnownRecord> all(std::begin(kOwnRecords), std::end(kOwnRecords));
     for (auto group : {stateRecords(), objectRecords(), drawRecords(), textRecords(), bitmapRecords()})
         all.insert(all.end(), group.begin(), group.end());
-    std::sort(all.begin(), all.end(), [](const RecordSpec& a, const RecordSpec& b) { return a.type < b.type; });
+    std::sort(all.begin(), all.end(), [](const KnownRecord& a, const KnownRecord& b) { return a.type < b.type; });
     return all;
 }
 
 } // namespace
 
-std::span<const RecordSpec> recordTable()
+std::span<const KnownRecord> recordTable()
 {
-    static const std::vector<RecordSpec> table = buildTable();
+    static const std::vector<KnownRecord> table = buildTable();
     return table;
 }
 
-const RecordSpec* findRecord(uint32_t type)
+const KnownRecord* findRecord(uint32_t type)
 {
     const auto table = recordTable();
     auto it = std::lower_bound(table.begin(), table.end(), type,
-                               [](const RecordSpec& s, uint32_t t) { return s.type < t; });
+                               [](const KnownRecord& s, uint32_t t) { return s.type < t; });
     return it != table.end() && it->type == type ? &*it : nullptr;
 }
 
@@ -123,19 +123,19 @@ void noteError(ParseStats& stats, const std::string& what)
 // One record: checked against the table and the bytes it claims, then handed to its handler.
 bool dispatch(const ByteReader& data, size_t pos, uint32_t type, uint32_t size, Context& ctx, ParseStats& stats)
 {
-    const RecordSpec* spec = findRecord(type);
-    if (!spec || !spec->handler || size < spec->minSize) {
-        if (spec && spec->handler)
-            noteError(stats, std::string("short ") + spec->name + " record");
+    const KnownRecord* known = findRecord(type);
+    if (!known || !known->handler || size < known->minSize) {
+        if (known && known->handler)
+            noteError(stats, std::string("short ") + known->name + " record");
         count(stats.skipped, type);
         return false;
     }
     ByteReader record = data.sub(pos, size);
     record.seek(8);
     const size_t before = ctx.out.size();
-    if (!spec->handler(record, ctx)) {
+    if (!known->handler(record, ctx)) {
         ctx.out.resize(before);
-        noteError(stats, std::string("malformed ") + spec->name + " record");
+        noteError(stats, std::string("malformed ") + known->name + " record");
         count(stats.skipped, type);
         return false;
     }
@@ -149,8 +149,8 @@ bool dispatch(const ByteReader& data, size_t pos, uint32_t type, uint32_t size, 
 
 const char* emfRecordName(uint32_t type)
 {
-    const emfread::RecordSpec* spec = emfread::findRecord(type);
-    return spec ? spec->name : "UNKNOWN";
+    const emfread::KnownRecord* known = emfread::findRecord(type);
+    return known ? known->name : "UNKNOWN";
 }
 
 PicturePtr readEmf(std::span<const uint8_t> bytes)

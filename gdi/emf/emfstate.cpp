@@ -86,7 +86,7 @@ bool extSelectClip(ByteReader& r, Context& c)
 template <rec::PathOp Op> bool path(ByteReader&, Context& c) { return push(c, rec::PathCall{Op}); }
 bool selectClipPath(ByteReader& r, Context& c) { return push(c, rec::SelectClipPath{r.u32()}); }
 
-constexpr RecordSpec kRecords[] = {
+constexpr KnownRecord kRecords[] = {
     {9, "SETWINDOWEXTEX", 16, extOrg<rec::Ext::WindowExt>},
     {10, "SETWINDOWORGEX", 16, extOrg<rec::Ext::WindowOrg>},
     {11, "SETVIEWPORTEXTEX", 16, extOrg<rec::Ext::ViewportExt>},
@@ -154,6 +154,6 @@ XForm readXForm(ByteReader& r)
     return x;
 }
 
-std::span<const RecordSpec> stateRecords() { return kRecords; }
+std::span<const KnownRecord> stateRecords() { return kRecords; }
 
 } // namespace kv::gdi::emfread

@@ -102,7 +102,7 @@ bool smallTextOut(ByteReader& r, Context& c)
     return push(c, std::move(t));
 }
 
-constexpr RecordSpec kRecords[] = {
+constexpr KnownRecord kRecords[] = {
     {83, "EXTTEXTOUTA", 60, extTextOut<true>},
     {84, "EXTTEXTOUTW", 60, extTextOut<false>},
     {96, "POLYTEXTOUTA", 40, polyTextOut<true>},
@@ -112,6 +112,6 @@ constexpr RecordSpec kRecords[] = {
 
 } // namespace
 
-std::span<const RecordSpec> textRecords() { return kRecords; }
+std::span<const KnownRecord> textRecords() { return kRecords; }
 
 } // namespace kv::gdi::emfread

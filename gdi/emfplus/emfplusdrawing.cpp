@@ -305,7 +305,7 @@ bool clear(ByteReader& r, uint16_t, std::vector<rec::Record>& out)
     return r.ok() && push(out, rec::Clear{c});
 }
 
-constexpr RecordSpec kDrawing[] = {
+constexpr KnownRecord kDrawing[] = {
     {0x4009, "Clear", clear},
     {0x400A, "FillRects", fillRects},
     {0x400B, "DrawRects", drawRects},
@@ -331,6 +331,6 @@ constexpr RecordSpec kDrawing[] = {
 
 } // namespace
 
-std::span<const RecordSpec> drawingRecords() { return kDrawing; }
+std::span<const KnownRecord> drawingRecords() { return kDrawing; }
 
 } // namespace kv::gdi::plus::read

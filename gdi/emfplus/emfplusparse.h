@@ -51,12 +51,12 @@ QImage readBitmap(ByteReader& r, std::string& problem);
 // The record table. A handler gets a reader over the record's data and its flags, appends the
 // records it makes and returns false for malformed data.
 using Handler = bool (*)(ByteReader& r, uint16_t flags, std::vector<rec::Record>& out);
-struct RecordSpec {
+struct KnownRecord {
     uint16_t type;
     const char* name;
     Handler handler;  // null: known, and nothing to play (comments, hints without effect here)
 };
-std::span<const RecordSpec> drawingRecords();  // emfplusdrawing.cpp
-std::span<const RecordSpec> stateRecords();    // emfplusstate.cpp
+std::span<const KnownRecord> drawingRecords();  // emfplusdrawing.cpp
+std::span<const KnownRecord> stateRecords();    // emfplusstate.cpp
 
 } // namespace kv::gdi::plus::read

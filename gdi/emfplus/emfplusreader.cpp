@@ -16,18 +16,18 @@ constexpr uint16_t kHeader = 0x4001, kEndOfFile = 0x4002, kObject = 0x4008;
 constexpr uint16_t kContinued = 0x8000;        // Object: more of it follows in later records
 constexpr uint32_t kMaxObjectSize = 1u << 28;  // what a continued object may announce
 
-std::vector<read::RecordSpec> buildTable()
+std::vector<read::KnownRecord> buildTable()
 {
-    std::vector<read::RecordSpec> all;
+    std::vector<read::KnownRecord> all;
     for (auto group : {read::drawingRecords(), read::stateRecords()})
         all.insert(all.end(), group.begin(), group.end());
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.type < b.type; });
     return all;
 }
 
-const read::RecordSpec* findSpec(uint32_t type)
+const read::KnownRecord* findKnown(uint32_t type)
 {
-    static const std::vector<read::RecordSpec> table = buildTable();
+    static const std::vector<read::KnownRecord> table = buildTable();
     auto it = std::lower_bound(table.begin(), table.end(), type, [](const auto& s, uint32_t t) { return s.type < t; });
     return it != table.end() && it->type == type ? &*it : nullptr;
 }
@@ -42,8 +42,8 @@ const char* recordName(uint32_t type)
     case kObject: return "Object";
     default: break;
     }
-    const read::RecordSpec* spec = findSpec(type);
-    return spec ? spec->name : "Unknown";
+    const read::KnownRecord* known = findKnown(type);
+    return known ? known->name : "Unknown";
 }
 
 struct StreamBuilder::Impl {
@@ -159,16 +159,16 @@ struct StreamBuilder::Impl {
             object(flags, r, gdiIndex);
             return;
         }
-        const read::RecordSpec* spec = findSpec(type);
-        if (!spec) {
+        const read::KnownRecord* known = findKnown(type);
+        if (!known) {
             damage(std::string("unsupported EMF+ record 0x") + QByteArray::number(type, 16).toStdString());
             return;
         }
-        if (!spec->handler)
+        if (!known->handler)
             return;
         scratch.clear();
-        if (!spec->handler(r, flags, scratch)) {
-            damage(std::string("malformed EMF+ ") + spec->name + " record");
+        if (!known->handler(r, flags, scratch)) {
+            damage(std::string("malformed EMF+ ") + known->name + " record");
             return;
         }
         for (rec::Record& made : scratch)

@@ -135,7 +135,7 @@ bool getDc(ByteReader&, uint16_t, std::vector<rec::Record>& out) { return push(o
 using rec::Setting;
 using rec::StateOp;
 
-constexpr RecordSpec kState[] = {
+constexpr KnownRecord kState[] = {
     {0x4003, "Comment", nullptr},
     {0x4004, "GetDC", getDc},
     {0x4005, "MultiFormatStart", nullptr},
@@ -172,6 +172,6 @@ constexpr RecordSpec kState[] = {
 
 } // namespace
 
-std::span<const RecordSpec> stateRecords() { return kState; }
+std::span<const KnownRecord> stateRecords() { return kState; }
 
 } // namespace kv::gdi::plus::read

@@ -9,6 +9,7 @@ struct Options {
     int width = 0;      // output width in pixels; 0 with dpi 0: 1000
     double dpi = 0;     // pixels per inch of the frame's size
     bool stats = false; // print the record types met and skipped
+    bool gdiOnly = false;  // pages with EMF+ records drawn from their GDI records
 };
 
 // Converts `input` into `output` (png, bmp, jpg, pdf, emf, wmf; the extension decides). Returns an

@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -33,17 +34,13 @@ int usage()
     return 2;
 }
 
-} // namespace
+using Job = std::pair<QString, QString>;  // input, output
 
-int main(int argc, char** argv)
+// The conversions the arguments ask for; nothing when they are wrong.
+std::optional<std::vector<Job>> parseArguments(const QStringList& args, kvconvert::Options& options)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    kvconvert::Options options;
     QString outdir;
     QStringList files;
-    const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -57,26 +54,31 @@ int main(int argc, char** argv)
         else if (a == "--stats")
             options.stats = true;
         else if (a == "--gdi-only")
-            kv::gdi::setEmfPlusPlayback(false);
+            options.gdiOnly = true;
         else if (a.startsWith("--"))
-            return usage();
+            return std::nullopt;
         else
             files.append(a);
         if (!ok || options.width < 0 || options.dpi < 0)
-            return usage();
+            return std::nullopt;
     }
-    std::vector<std::pair<QString, QString>> jobs;
-    if (!outdir.isEmpty()) {
-        if (files.isEmpty() || !QDir().mkpath(outdir))
-            return usage();
-        for (const QString& f : files)
-            jobs.emplace_back(f, QDir(outdir).filePath(kvconvert::outputNameFor(f)));
-    } else {
+    std::vector<Job> jobs;
+    if (outdir.isEmpty()) {
         if (files.size() != 2)
-            return usage();
+            return std::nullopt;
         jobs.emplace_back(files[0], files[1]);
+        return jobs;
     }
-    kv::gdi::loadCompatibleFaces();
+    if (files.isEmpty() || !QDir().mkpath(outdir))
+        return std::nullopt;
+    for (const QString& f : files)
+        jobs.emplace_back(f, QDir(outdir).filePath(kvconvert::outputNameFor(f)));
+    return jobs;
+}
+
+// Runs the jobs on one thread per core (one thread with --stats); the number that failed.
+int runJobs(const std::vector<Job>& jobs, const kvconvert::Options& options)
+{
     std::atomic<size_t> next = 0;
     std::atomic<int> failures = 0;
     std::mutex reportLock;
@@ -97,5 +99,22 @@ int main(int argc, char** argv)
     work();
     for (std::thread& helper : helpers)
         helper.join();
-    return failures == 0 ? 0 : 1;
+    return failures;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    kvconvert::Options options;
+    const std::optional<std::vector<Job>> jobs = parseArguments(app.arguments().mid(1), options);
+    if (!jobs)
+        return usage();
+    if (options.gdiOnly)
+        kv::gdi::setEmfPlusPlayback(false);
+    kv::gdi::loadCompatibleFaces();
+    return runJobs(*jobs, options) == 0 ? 0 : 1;
 }
