@@ -27,7 +27,6 @@ FindBar::FindBar(QWidget* parent)
     field_->setClearButtonEnabled(true);
     field_->setMinimumWidth(180);
     status_->setMinimumWidth(90);
-    status_->setAccessibleName(KV_GL(QStringLiteral("Search result")));
     QToolButton* previous = makeButton(KV_GL(QStringLiteral("Previous match [Shift+F3]")), Qt::UpArrow);
     QToolButton* next = makeButton(KV_GL(QStringLiteral("Next match [F3]")), Qt::DownArrow);
     QToolButton* close = makeButton(KV_GL(QStringLiteral("Close the find bar [Esc]")), Qt::NoArrow);

@@ -234,6 +234,8 @@ void KORVELLE::makeBarSideControls()
     factorLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     oFactor = new QComboBox(oBar);
+    // Screen readers on Linux name a list by the label it is the buddy of.
+    factorLabel->setBuddy(oFactor);
     oFactor->addItems(GetFactors());
     oFactor->move(side.zoomListPos);
     oFactor->setFixedWidth(side.zoomListWidth);

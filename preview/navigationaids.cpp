@@ -66,8 +66,6 @@ void KORVELLE::makeNavigationAids()
 
     if (oFactor)
         oFactor->setAccessibleName(KV_GL(QStringLiteral("Zoom factor")));
-    if (oPage)
-        oPage->setAccessibleName(KV_GL(QStringLiteral("Page number")));
     QObject::connect(oText, &PageTextCache::textReady, oText, [this] { describePagesForScreenReaders(); });
     onPageChanged = [this] {
         if (oThumbs)
