@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QShortcut>
 
 namespace kv {
 
@@ -18,6 +19,11 @@ FindController::FindController(KORVELLE& preview, PageTextCache& texts, QWidget*
     connect(bar_, &FindBar::stepRequested, this, &FindController::step);
     connect(bar_, &FindBar::closeRequested, this, &FindController::close);
     connect(&texts_, &PageTextCache::textReady, this, &FindController::searchWhenRead);
+    // Escape closes the bar wherever the keyboard is in the page area, not only in its field;
+    // the key does nothing else there, and nothing while the bar is closed.
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), barParent, this, &FindController::close,
+                            Qt::WidgetWithChildrenShortcut);
+    escape_->setEnabled(false);
 }
 
 void FindController::open()
@@ -26,6 +32,7 @@ void FindController::open()
         return;
     texts_.request(preview_.aFiles);
     bar_->open();
+    escape_->setEnabled(true);
     if (!bar_->needle().isEmpty())
         search();
 }
@@ -35,6 +42,7 @@ void FindController::close()
     if (!bar_)
         return;
     bar_->hide();
+    escape_->setEnabled(false);
     hits_.clear();
     current_ = -1;
     repaintPages();

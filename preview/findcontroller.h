@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QPointer>
 
+class QShortcut;
+
 namespace kv {
 
 class FindBar;
@@ -42,6 +44,7 @@ private:
     KORVELLE& preview_;
     PageTextCache& texts_;
     QPointer<FindBar> bar_;
+    QShortcut* escape_ = nullptr;
     std::vector<FindHit> hits_;
     int current_ = -1;
     bool waitingForText_ = false;

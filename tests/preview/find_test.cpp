@@ -102,6 +102,13 @@ TEST_F(FindTest, CtrlFSearchesAllPagesAndBringsTheHitsPageWithItsMark)
     QTest::keyClick(bar()->field(), Qt::Key_Escape);
     EXPECT_FALSE(bar()->isVisible());
     EXPECT_EQ(markedPixels(1, true), 0);
+
+    // Also with the keyboard on the page.
+    preview->Find();
+    ASSERT_TRUE(bar()->isVisible());
+    preview->aMeta[0]->setFocus();
+    QTest::keyClick(preview->aMeta[0], Qt::Key_Escape);
+    EXPECT_FALSE(bar()->isVisible());
 }
 
 TEST_F(FindTest, F3AndShiftF3StepThroughTheHitsOfEveryPageAndWrap)
