@@ -8,7 +8,6 @@
 #include "gdi/render.h"
 #include "gdi/textsearch.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,16 +16,18 @@ using kv::gdi::PageText;
 using kv::gdi::PlacedGlyph;
 using kv::gdi::PlacedRun;
 
-kv::gdi::PicturePtr spoolPage(const QString& name)
+// A page of the corpus by its path under it ("emf/…" or "wmf/…").
+kv::gdi::PicturePtr corpusPage(const QString& path)
 {
     const auto corpus = kvtest::corpusDir();
     if (!corpus)
         return nullptr;
-    QFile file(*corpus + QStringLiteral("/emf/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    const QByteArray bytes = file.readAll();
-    return kv::gdi::readEmf(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())));
+    return kv::gdi::readMetafileFile(*corpus + QLatin1Char('/') + path, kv::gdi::DeviceCaps{1920, 1080, 508, 286});
+}
+
+kv::gdi::PicturePtr spoolPage(const QString& name)
+{
+    return corpusPage(QStringLiteral("emf/") + name);
 }
 
 // The box of the first place `word` stands as a whole word, in fractions of the page.
@@ -56,19 +57,20 @@ double inkIn(const QImage& image, const QRectF& box)
 }
 
 struct KnownWord {
-    const char* page;
+    const char* page;  // under the corpus
     const char* word;
 };
 
 // Words that begin a line of their page (the first time they occur), or stand alone on it:
 // left of them is margin or little ink.
 const KnownWord kKnownWords[] = {
-    {"spool-EMFSpool_0000.emf", "Hello World"},
-    {"spool-EMFSpool_0006.emf", "Listens"},
-    {"spool-EMFSpool_0012.emf", "headings"},
-    {"spool-EMFSpool_0014.emf", "Permission"},
-    {"spool-EMFSpool_0017.emf", "formatted"},
-    {"spool-EMFSpool_0001.emf", "Imports"},
+    {"emf/spool-EMFSpool_0000.emf", "Hello World"},
+    {"emf/spool-EMFSpool_0006.emf", "Listens"},
+    {"emf/spool-EMFSpool_0012.emf", "headings"},
+    {"emf/spool-EMFSpool_0014.emf", "Permission"},
+    {"emf/spool-EMFSpool_0017.emf", "formatted"},
+    {"emf/spool-EMFSpool_0001.emf", "Imports"},
+    {"wmf/aspose-imaging-missing-font.wmf", "Some Text Goes Here"},  // a Windows metafile
 };
 
 TEST(PageTextTest, KnownWordsOfSpoolPagesLieOnTheirInk)
@@ -77,7 +79,7 @@ TEST(PageTextTest, KnownWordsOfSpoolPagesLieOnTheirInk)
         GTEST_SKIP() << "no corpus beside the project (../shared/corpus)";
     for (const KnownWord& known : kKnownWords) {
         SCOPED_TRACE(known.page);
-        const auto page = spoolPage(QString::fromLatin1(known.page));
+        const auto page = corpusPage(QString::fromLatin1(known.page));
         ASSERT_TRUE(page);
         const PageText text = kv::gdi::extractPageText(*page);
         ASSERT_EQ(text.boxes.size(), size_t(text.text.size()));
