@@ -137,6 +137,9 @@ void KVMETAFILE::Paint(QPainter& painter)
             const QRectF r = pictureRect();
             PLAYENHMETAFILE(context.handle(), hMeta, {r.left(), r.top(), r.right(), r.bottom()});
             dc.restoreDc(level);
+            if (bMarks)
+                paintPageMarks(painter, QTransform(r.width(), 0, 0, r.height(), r.left(), r.top()) * dc.logicalToDevice(),
+                               bMarks(cCaption));
         } else {
             drawUnreadableNote(painter);
         }
@@ -307,6 +310,14 @@ void KVMETAFILE::SetOrg(std::optional<double> nX, std::optional<double> nY)
         nXorig = *nX;
     if (nY)
         nYorig = *nY;
+}
+
+std::optional<QPointF> KVMETAFILE::pagePointOfFraction(const QPointF& fraction) const
+{
+    const QRectF r = pictureRect();
+    if (r.isEmpty())
+        return std::nullopt;
+    return QPointF(r.left() + fraction.x() * r.width(), r.top() + fraction.y() * r.height());
 }
 
 void KVMETAFILE::refresh()

@@ -5,6 +5,7 @@
 // The page file is read once per file change and replayed at every paint.
 #include "gdi/metafileapi.h"
 #include "gdi/core/types.h"
+#include "pageview/pagemarks.h"
 
 #include <QString>
 #include <QWidget>
@@ -64,6 +65,8 @@ public:
     std::function<void(int nCol, int nRow)> bLDblClick;
     std::function<void()> bRClicked;
     std::function<void(int nKey, int nFlags)> bKeyDown;
+    // Marks to lay over the page of a file (found words), asked at every paint.
+    std::function<std::vector<PageMark>(const QString& file)> bMarks;
 
     // The control's rectangle in the parent's client pixels, right and bottom inclusive.
     int nTop() const { return geometry().top(); }
@@ -82,6 +85,9 @@ public:
     void ZoomOut();
     void SetZoomFactor(double nX, double nY);
     void SetOrg(std::optional<double> nX, std::optional<double> nY);
+    // A point given in fractions of the page's picture, in the logical units of the page
+    // (those of nXorig and nYorig); nothing while no page is read.
+    std::optional<QPointF> pagePointOfFraction(const QPointF& fraction) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

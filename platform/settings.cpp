@@ -47,6 +47,14 @@ const std::array kKeys = {
     // Pages with EMF+ records are drawn from them (0: from their GDI records, as Windows'
     // own preview draws them).
     SettingKey{"General", "EmfPlus", Flag, "1", 0, &P::lEmfPlus},
+    // The window as it was last closed: its normal place and size (a width or height of 0:
+    // none kept), the pages shown at once and the thumbnail panel. Written when it closes.
+    SettingKey{"General", "WindowLeft", Number, "0", 0, &P::nWindowLeft},
+    SettingKey{"General", "WindowTop", Number, "0", 0, &P::nWindowTop},
+    SettingKey{"General", "WindowWidth", Number, "0", 0, &P::nWindowWidth},
+    SettingKey{"General", "WindowHeight", Number, "0", 0, &P::nWindowHeight},
+    SettingKey{"General", "ViewPages", Number, "1", 0, &P::nViewPages},
+    SettingKey{"General", "Thumbnails", Flag, "0", 0, &P::lThumbnails},
     // The Save as dialog's own section; "Option" defaults to the first option of the chosen
     // format, which only the dialog knows, so its text default here is empty.
     SettingKey{"Save2File", "FileName", Text, "", 0, {}},

@@ -38,6 +38,10 @@ struct PreviewSettings {
     // non-numeric key n gives n + 1).
     std::vector<double> aZoomFactor;
     bool lEmfPlus = true;  // draw pages' EMF+ records where they have them
+    double nWindowLeft = 0, nWindowTop = 0;     // the window's last normal geometry
+    double nWindowWidth = 0, nWindowHeight = 0;  // 0: none kept
+    double nViewPages = 1;                       // pages shown at once when it last closed
+    bool lThumbnails = false;                    // the thumbnail panel is shown
 };
 
 // Where a key's value goes in PreviewSettings. Zoom keys name their slot in aZoomFactor; keys
@@ -60,6 +64,8 @@ struct SettingKey {
 
 // Every key, in the order the program reads them: the preview's keys first (section General,
 // SendTo, Zoom), then the Save as dialog's section Save2File.
+// The window's state (WindowLeft ... Thumbnails of section General) is written back when the
+// window closes (preview/windowstate.h).
 std::span<const SettingKey> settingsKeys();
 
 // The table row of a key (matched without regard to case); nullptr when there is none.

@@ -18,6 +18,8 @@ BarButtonWidget::BarButtonWidget(ButtonBar* bar, Definition definition) : QAbstr
 {
     setIcon(bitmap(definition_.bitmap));
     setToolTip(definition_.tooltip);
+    // Screen readers name a picture-only button by what its tooltip says.
+    setAccessibleName(definition_.tooltip);
     setFocusPolicy(Qt::NoFocus);
     if (definition_.dropDown)
         definition_.dropDown->setParent(this, definition_.dropDown->windowFlags());
@@ -30,6 +32,7 @@ void BarButtonWidget::setBitmap(const QString& name, const QString& tooltip)
     definition_.tooltip = tooltip;
     setIcon(bitmap(name));
     setToolTip(tooltip);
+    setAccessibleName(tooltip);
 }
 
 bool BarButtonWidget::condition() const

@@ -154,6 +154,14 @@ QMenuBar* KORVELLE::BuildMenu()
                                [this, n = item.pages] { SetPages(n, true); },
                                [this, item] { return nTotalPages > item.minimumTotal && nViewPages != item.pages; });
     }
+    pages->addSeparator();
+    addItem(pages, KV_GL("&Find"), {}, [this] { Find(); })->setShortcut(QKeySequence::Find);
+
+    QMenu* view = bar->addMenu(KV_GL("&View"));
+    oMenuThumbs = view->addAction(KV_GL("&Thumbnails"));
+    oMenuThumbs->setCheckable(true);
+    oMenuThumbs->setShortcut(QKeySequence(Qt::Key_F4));
+    QObject::connect(oMenuThumbs, &QAction::toggled, view, [this](bool on) { ShowThumbnails(on); });
     return bar;
 }
 

@@ -10,6 +10,7 @@
 #include "gdi/core/types.h"
 #include "preview/scrollbarmodel.h"
 
+#include <QPointF>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -35,6 +36,9 @@ class SaveProgress;
 class PreviewWindow;
 class ButtonBar;
 class BarButtonWidget;
+class FindController;
+class PageTextCache;
+class ThumbnailPanel;
 
 class KORVELLE {
 public:
@@ -57,6 +61,8 @@ public:
     // Page layout.
     void PaintMeta();
     void ChangePage(int nCode);
+    // Shows page nNewPage (kept within 1..nTotalPages) first, as the page buttons do.
+    void GoToPage(int nNewPage);
     void ShowPages();
     void SetPages(int nPages, bool lRefresh = false);
     // Zoom, scrolling and keys.
@@ -69,6 +75,15 @@ public:
     void SetOrg1(int nCol, int nRow);
     void SetOrg2(int nCol, int nRow, int nSlot = 2);
     void CheckKey(int nKey, int nFlags);
+    // Zoomed: scrolls so that a point of the current page (fractions of its picture) is in
+    // the middle of the view, as far as the page allows.
+    void ScrollToPagePoint(const QPointF& fraction);
+    // Find, go to page and the thumbnails (navigationaids.cpp).
+    void Find();
+    void FindNext(bool forward);
+    void AskPageNumber();
+    void ShowThumbnails(bool show);
+    bool ThumbnailsShown() const;
     // Commands.
     void PrintPage(bool lExit = false);
     // Prints a choice of pages (1 all, 2 the current one, 3 nFrom to nTo), nCopies times,
@@ -153,6 +168,11 @@ public:
     PageGeometry page;
 
     ScrollBarModel vBar, hBar;           // the window's scroll bars
+    PageTextCache* oText = nullptr;      // the pages' text, for find and screen readers
+    FindController* oFinder = nullptr;
+    ThumbnailPanel* oThumbs = nullptr;
+    QAction* oMenuThumbs = nullptr;
+    std::function<void()> onPageChanged; // after every change of the current page
     bool lDone = true;                   // the local wait loop of a modal preview runs while false
 
 private:
@@ -164,6 +184,11 @@ private:
     void makeBar();
     void makePageViews();
     void makeBarSideControls();
+    void makeNavigationAids();
+    void placeNavigationAids(int thumbnailWidth);
+    void describePagesForScreenReaders();
+    int restoreWindowState();  // the page count to show once the window is up
+    void saveWindowState() const;
     void adoptOutsideWindow();
     void connectFirstSlot();
     void showWindow();

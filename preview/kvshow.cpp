@@ -86,6 +86,7 @@ void KORVELLE::KVShow()
     makeBar();
     makePageViews();
     makeBarSideControls();
+    makeNavigationAids();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         oWnd->move(screen->availableGeometry().center() - oWnd->rect().center());
@@ -163,11 +164,14 @@ void KORVELLE::connectFirstSlot()
 void KORVELLE::showWindow()
 {
     const bool maximize = lMaximize;
-    oWnd->onStart = [this, maximize] {
+    const int viewPages = restoreWindowState();
+    oWnd->onStart = [this, maximize, viewPages] {
         if (oMenuNormal)
             oMenuNormal->setEnabled(false);
         if (maximize && oWnd)
             oWnd->showMaximized();
+        if (viewPages > 1)
+            SetPages(viewPages, true);
         if (lZoomAtStart)
             Zoom();
     };
@@ -230,6 +234,8 @@ void KORVELLE::makeBarSideControls()
     factorLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     oFactor = new QComboBox(oBar);
+    // Screen readers on Linux name a list by the label it is the buddy of.
+    factorLabel->setBuddy(oFactor);
     oFactor->addItems(GetFactors());
     oFactor->move(side.zoomListPos);
     oFactor->setFixedWidth(side.zoomListWidth);
@@ -273,6 +279,12 @@ void KORVELLE::CloseHandler()
 {
     if (!oWnd)
         return;
+    saveWindowState();
+    onPageChanged = nullptr;
+    oText = nullptr;  // the window deletes them as it closes
+    oFinder = nullptr;
+    oThumbs = nullptr;
+    oMenuThumbs = nullptr;
     oWnd->setWindowIcon(QIcon());
     for (KVMETAFILE*& view : aMeta) {
         if (view)

@@ -13,8 +13,10 @@
 #include "platform/notify.h"
 #include "previewwindow.h"
 #include "resourcescope.h"
+#include "thumbnailpanel.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QLabel>
 
 namespace kv {
@@ -24,10 +26,15 @@ void KORVELLE::PaintMeta()
         return;
     if (oBar)
         oBar->setGeometry(0, 0, oWnd->client()->width(), ButtonBar::kHeight);
-    const auto layout = layoutPages(WindowEdges::fromFrame(oWnd->frameGeometry()), nViewPages,
-                                    lZoom, lLandscape, nxyfactor);
+    // The thumbnail panel takes its width off the left: the pages are laid out as in a
+    // window that much narrower, beside it.
+    const int side = ThumbnailsShown() ? oThumbs->panelWidth() : 0;
+    WindowEdges edges = WindowEdges::fromFrame(oWnd->frameGeometry());
+    edges.right -= side;
+    const auto layout = layoutPages(edges, nViewPages, lZoom, lLandscape, nxyfactor);
     if (!layout)
         return;
+    placeNavigationAids(side);
     if (layout->nyfactor)
         aMeta[0]->nyfactor = *layout->nyfactor;
     for (int slot = 1; slot <= 8; ++slot) {
@@ -38,7 +45,7 @@ void KORVELLE::PaintMeta()
             continue;
         }
         const QRect placement = rect->placement();
-        view->setGeometry(placement.x(), placement.y(), std::max(0, placement.width()),
+        view->setGeometry(placement.x() + side, placement.y(), std::max(0, placement.width()),
                           std::max(0, placement.height()));
         // Re-setting the same file would drop its parsed page and read it again.
         const QString file = fileForSlot(aFiles, nPage, slot);
@@ -49,6 +56,7 @@ void KORVELLE::PaintMeta()
     }
     oWnd->client()->update();
     oWnd->placeScrollBars();
+    describePagesForScreenReaders();
     aMeta[0]->setFocus();
 }
 
@@ -110,7 +118,12 @@ void KORVELLE::SetPages(int nPages, bool lRefresh)
 
 void KORVELLE::ChangePage(int nCode)
 {
-    nPage = pageAfterMove(nCode, nPage, nTotalPages);
+    GoToPage(pageAfterMove(nCode, nPage, nTotalPages));
+}
+
+void KORVELLE::GoToPage(int nNewPage)
+{
+    nPage = std::clamp(nNewPage, 1, std::max(1, nTotalPages));
     {
         ResourceScope resources(cResFile);
         refreshPageLabel();
@@ -119,6 +132,8 @@ void KORVELLE::ChangePage(int nCode)
     for (BarButtonWidget* button : aPageBtn)
         if (button)
             button->update();
+    if (onPageChanged)
+        onPageChanged();
 }
 
 void KORVELLE::AEvalWhen()

@@ -1,5 +1,7 @@
 #include "resourcelib.h"
 
+#include "svgicon.h"
+
 #include "platform/notify.h"
 
 #include <QAbstractButton>
@@ -147,7 +149,15 @@ bool selectResourceLibraryOrStop(const QString& fileName)
 QIcon bitmap(const QString& name)
 {
     const QString path = findEntry(QStringLiteral("bitmaps"), name, imageSuffixes());
-    return path.isEmpty() ? QIcon() : QIcon(path);
+    if (path.isEmpty())
+        return QIcon();
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            if (QIcon drawing = svgIcon(file.readAll()); !drawing.isNull())
+                return drawing;
+    }
+    return QIcon(path);
 }
 
 QCursor cursor(const QString& name)

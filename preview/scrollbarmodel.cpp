@@ -1,6 +1,7 @@
 #include "preview/scrollbarmodel.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -81,6 +82,15 @@ ScrollOutcome ScrollBarModel::jumpTo(int resolution, int position) const
         return {*this, std::nullopt};
     const double origin = scrollOrigin(resolution, *this, ScrollDirection::Forward, false, position);
     return {ScrollBarModel{min, max, keptInside(position, min, max)}, origin};
+}
+
+// A line step from thumb p lands on step * p: the thumb that stands for an origin.
+ScrollBarModel ScrollBarModel::showingOrigin(int resolution, double origin) const
+{
+    const int step = scrollStep(resolution, max);
+    if (step <= 0)
+        return *this;
+    return ScrollBarModel{min, max, keptInside(int(std::lround(origin / step)), min, max)};
 }
 
 } // namespace kv

@@ -41,6 +41,9 @@ struct ScrollBarModel {
     // After a double-click zoom: scroll forward by `position`, then the thumb is set to it.
     // Position 0 means no call at all (bar and origin unchanged).
     ScrollOutcome jumpTo(int resolution, int position) const;
+    // The thumb where it stands for an origin set from outside (a found word brought into
+    // view), kept inside the range.
+    ScrollBarModel showingOrigin(int resolution, double origin) const;
 };
 
 struct ScrollOutcome {

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <algorithm>
 
 namespace kv {
 namespace {
@@ -153,6 +154,27 @@ void KORVELLE::HScroll(int nDir, bool lPage, std::optional<int> nPos)
         aMeta[0]->SetOrg(*outcome.origin, std::nullopt);
         aMeta[0]->update();
     }
+}
+
+void KORVELLE::ScrollToPagePoint(const QPointF& fraction)
+{
+    KVMETAFILE* view = aMeta[0];
+    if (!view || !lZoom)
+        return;
+    const std::optional<QPointF> point = view->pagePointOfFraction(fraction);
+    if (!point)
+        return;
+    // The zoomed view shows nWidth by nHeight / nyfactor logical units from its origin (less
+    // the printing offset); the point goes to the middle of that, as far as the page allows.
+    const double shownHeight = view->nHeight / (view->nyfactor > 0 ? view->nyfactor : 1.0);
+    const double x = std::clamp(point->x() + view->nPrnXOffset - view->nWidth / 2, 0.0, page.horzRes);
+    const double y = std::clamp(point->y() + view->nPrnYOffset - shownHeight / 2, 0.0, page.vertRes);
+    view->SetOrg(x, y);
+    hBar = hBar.showingOrigin(int(page.horzRes), x);
+    vBar = vBar.showingOrigin(int(page.vertRes), y);
+    if (oWnd)
+        oWnd->placeScrollBars();
+    view->update();
 }
 
 // After a double-click zoom the bars are moved to where the click was.

@@ -59,6 +59,12 @@ const Expected kExpected[] = {
     {"Zoom", "7", SettingType::Number, ""},
     {"Zoom", "8", SettingType::Number, ""},
     {"General", "EmfPlus", SettingType::Flag, "1"},
+    {"General", "WindowLeft", SettingType::Number, "0"},
+    {"General", "WindowTop", SettingType::Number, "0"},
+    {"General", "WindowWidth", SettingType::Number, "0"},
+    {"General", "WindowHeight", SettingType::Number, "0"},
+    {"General", "ViewPages", SettingType::Number, "1"},
+    {"General", "Thumbnails", SettingType::Flag, "0"},
     {"Save2File", "FileName", SettingType::Text, ""},
     {"Save2File", "Overwrite", SettingType::Flag, "1"},
     {"Save2File", "ZipFiles", SettingType::Flag, "0"},
@@ -108,6 +114,9 @@ TEST_F(SettingsTest, NoSettingsFileGivesEveryDefault)
     EXPECT_EQ(s.nShadow_Color, 0);
     EXPECT_EQ(s.nPageBorColor, 0);
     EXPECT_EQ(s.nLanguage, 1);
+    EXPECT_FALSE(s.lThumbnails);
+    EXPECT_EQ(s.nViewPages, 1);
+    EXPECT_EQ(s.nWindowWidth, 0);
     EXPECT_EQ(s.aZoomFactor, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_TRUE(s.lEmfPlus);
 }

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -118,7 +119,9 @@ void PreviewTest::whileModal(const std::function<void()>& start, const std::func
 
 void PreviewTest::openWritten(const IniLines& ini, bool landscape)
 {
-    IniLines settings{QStringLiteral("[General]"), QStringLiteral("Maximize=0")};
+    IniLines settings{QStringLiteral("[General]")};
+    if (ini.filter(QRegularExpression(QStringLiteral("^Maximize="), QRegularExpression::CaseInsensitiveOption)).isEmpty())
+        settings << QStringLiteral("Maximize=0");
     settings << ini;
     writeText(cwd.filePath(QStringLiteral("KORVELLE.INI")), settings);
     writeText(kv::handoffFilePath(), {QStringLiteral("[General]"), QStringLiteral("Path=") + spool.path()});
@@ -143,7 +146,8 @@ void PreviewTest::openWritten(const IniLines& ini, bool landscape)
     loop.exec();
     ASSERT_TRUE(preview->oWnd) << "no preview window";
     QCoreApplication::processEvents();  // the window's start handler
-    resizeFrame(1024, 768);
+    if (sizeFrameAfterOpening)
+        resizeFrame(1024, 768);
 }
 
 void PreviewTest::resizeFrame(int width, int height)

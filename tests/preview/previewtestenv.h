@@ -24,7 +24,7 @@ class BarButtonWidget;
 
 namespace kvtest {
 
-// Settings file lines ("[Section]" and "Key=Value"), Maximize=0 added first.
+// Settings file lines ("[Section]" and "Key=Value"), Maximize=0 added first unless they set it.
 using IniLines = QStringList;
 
 class PreviewTest : public IsolatedProgramTest {
@@ -64,6 +64,7 @@ protected:
     QStringList pageFiles;                   // as written, before the move
     std::unique_ptr<kv::TPrinter> device;
     std::unique_ptr<kv::KORVELLE> preview;
+    bool sizeFrameAfterOpening = true;       // false: the window keeps the size it opened with
 
 private:
     QString spoolPage(int number) const;
