@@ -62,6 +62,7 @@ struct TextRun {
     QColor opaqueColor;
     std::optional<QPolygonF> clipBox;    // ETO_CLIPPED
     int32_t rop2 = R2_COPYPEN;
+    bool aliased = false;          // one bit per pixel (GDI+'s SingleBitPerPixel hints), else smoothed
 };
 
 struct ImageDraw {

@@ -12,6 +12,10 @@ namespace {
 
 constexpr uint32_t kNoWrap = 0x1000, kNoClip = 0x4000;
 constexpr uint32_t kCmapLookup = 0x1, kRealizedAdvance = 0x4;
+
+// TextRenderingHintSingleBitPerPixelGridFit (1) and SingleBitPerPixel (2) ask for text without
+// smoothing; the system default (0) is smoothed, as Windows' font smoothing is on by default.
+bool aliasedText(uint32_t hint) { return hint == 1 || hint == 2; }
 constexpr size_t kMaxTextChars = 1 << 16;
 
 double axisLength(const QTransform& t, QPointF axis)
@@ -111,6 +115,7 @@ void Player::drawLaidOut(const std::u16string& text, const Font& font, const Str
 
     TextRun run;
     run.font = resolved;
+    run.aliased = aliasedText(state_.textHint);
     run.color = color;
     run.angle = angleOf(t);
     if (layout.width() > 0 && layout.height() > 0 && !(format.flags & kNoClip))
@@ -160,6 +165,7 @@ void Player::operator()(const rec::DrawDriverString& r)
     const QTransform t = glyphs * worldToDevice();
     TextRun run;
     run.font = resolved;
+    run.aliased = aliasedText(state_.textHint);
     run.color = brush->color;
     run.angle = angleOf(t);
     run.text = r.text;

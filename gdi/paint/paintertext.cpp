@@ -85,7 +85,15 @@ void PainterDevice::drawGlyphs(const TextRun& run)
             drawGlyphFallback(run, chars[0], position);
         }
     }
-    if (!glyphBuffer_.isEmpty()) {
+    if (!glyphBuffer_.isEmpty() && run.aliased) {
+        // Glyph runs are always drawn smoothed by the raster engine; one-bit text is filled
+        // from the glyphs' outlines instead.
+        QPainterPath outlines;
+        for (qsizetype g = 0; g < glyphBuffer_.size(); ++g)
+            outlines.addPath(font.raw.pathForGlyph(glyphBuffer_[g]).translated(positionBuffer_[g]));
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.fillPath(outlines, run.color);
+    } else if (!glyphBuffer_.isEmpty()) {
         QGlyphRun glyphRun;
         glyphRun.setRawFont(font.raw);
         glyphRun.setGlyphIndexes(glyphBuffer_);

@@ -291,6 +291,31 @@ TEST(EmfPlusText, DrawStringInksItsLayoutRectangle)
     EXPECT_GT(inkIn(image, QRect(300, 570, 400, 60)), 200);
 }
 
+TEST(EmfPlusText, RenderingHintDecidesWhetherTextIsSmoothed)
+{
+    const auto greys = [](uint16_t hint) {
+        EmfPlusBuilder b;
+        b.begin(0x401F, hint).end();  // SetTextRenderingHint
+        font(b, 1, 60);
+        const std::u16string text = u"Smooth or not";
+        b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(50, 50, 900, 100)).text(text).end();
+        const QImage image = render(b.finish());
+        int inked = 0, grey = 0;
+        for (int y = 50; y < 150; ++y)
+            for (int x = 50; x < 950; ++x) {
+                const int g = qGray(image.pixel(x, y));
+                inked += g < 128;
+                grey += g > 20 && g < 235;
+            }
+        EXPECT_GT(inked, 500) << "hint " << hint << " drew the text";
+        return grey;
+    };
+    EXPECT_EQ(greys(2), 0) << "SingleBitPerPixel";
+    EXPECT_EQ(greys(1), 0) << "SingleBitPerPixelGridFit";
+    EXPECT_GT(greys(4), 200) << "AntiAlias";
+    EXPECT_GT(greys(0), 200) << "SystemDefault";
+}
+
 TEST(EmfPlusText, LongTextWrapsAtSpacesInsideItsRectangle)
 {
     EmfPlusBuilder b;
