@@ -55,7 +55,8 @@ void gateFolder(const QString& folder)
             continue;
         }
         EXPECT_GE(s.score, recorded - kAllowedDrop)
-            << qPrintable(s.page.name) << " scores " << s.score << ", the table records " << recorded;
+            << qPrintable(QStringLiteral("%1 scores %2, the table records %3")
+                              .arg(s.page.name).arg(s.score, 0, 'f', 4).arg(recorded, 0, 'f', 4));
     }
 }
 
