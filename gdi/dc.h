@@ -122,6 +122,10 @@ public:
     void pie(const RectL& box, PointL start, PointL end);
     void angleArc(PointL center, uint32_t radius, float startAngle, float sweepAngle);
     void setPixel(int32_t x, int32_t y, ColorRef color);
+    // ExtFloodFill with the selected brush, from the pixels drawn so far. On a device that
+    // keeps no pixels nothing is drawn and the call is counted in skippedFloodFills().
+    void floodFill(int32_t x, int32_t y, ColorRef color, bool surface);
+    int skippedFloodFills() const;
 
     // --- regions (device units) ----------------------------------------------------------
     void fillRgn(const RegionData& region, const ObjectPtr& brush);

@@ -34,6 +34,7 @@ struct Dc::Impl {
     std::optional<QRegion> sentClip;
 
     std::optional<QRectF> bounds;
+    int skippedFloodFills = 0;
     bool pathFigureOpen = false;    // the path's last figure can be continued by LineTo
 
     // ---- mapping (dctransform.cpp) ----

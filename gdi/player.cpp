@@ -167,6 +167,7 @@ public:
     }
     void operator()(const rec::AngleArc& r) { dc_.angleArc(r.center, r.radius, r.startAngle, r.sweepAngle); }
     void operator()(const rec::SetPixel& r) { dc_.setPixel(r.point.x, r.point.y, r.color); }
+    void operator()(const rec::FloodFill& r) { dc_.floodFill(r.point.x, r.point.y, r.color, r.surface); }
     void operator()(const rec::RegionDraw& r)
     {
         switch (r.op) {
