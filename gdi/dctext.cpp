@@ -159,11 +159,15 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
         layout.logicalTotal = at;
         layout.total = linear.map(at);
     } else {
+        // GDI spaces glyphs by whole pixels: of this device, or of the reference device the
+        // text was measured on.
         const double extra = state_.textCharExtra * impl_->xScale();
+        const QLineF basePixel = impl_->base.map(QLineF(0, 0, 1, 0));
+        const double pixel = impl_->advancesOnReference && basePixel.length() > 0 ? basePixel.length() : 1.0;
         double along = 0;
         for (char16_t c : text) {
             layout.origins.push_back(dir * along);
-            along += font->advance(c) + extra;
+            along += std::round(font->advance(c) / pixel) * pixel + extra;
         }
         if (state_.justifyCount > 0 && state_.justifyExtra != 0)
             along += state_.justifyExtra * impl_->xScale();

@@ -257,7 +257,9 @@ bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOp
     const QRectF frameOnDevice = dc.logicalToDevice().mapRect(target.normalized());
     if (options.rectIsFrame)
         dc.device().notePictureArea(frameOnDevice);
-    dc.beginPlayback(base, &reference);
+    // Converting a Windows metafile records its text with advances measured on the reference
+    // device; enhanced metafiles are measured where they are played.
+    dc.beginPlayback(base, &reference, picture.fromWmf);
     Player player(dc, h.handles);
     const size_t n = std::min(picture.records.size(), options.maxRecords);
     const auto playGdi = [&](size_t from, size_t to) {
