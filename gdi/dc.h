@@ -123,7 +123,8 @@ public:
     void angleArc(PointL center, uint32_t radius, float startAngle, float sweepAngle);
     void setPixel(int32_t x, int32_t y, ColorRef color);
     // ExtFloodFill with the selected brush, from the pixels drawn so far. On a device that
-    // keeps no pixels nothing is drawn and the call is counted in skippedFloodFills().
+    // keeps no pixels, and after the first thousand fills, nothing is drawn and the call is
+    // counted in skippedFloodFills().
     void floodFill(int32_t x, int32_t y, ColorRef color, bool surface);
     int skippedFloodFills() const;
 

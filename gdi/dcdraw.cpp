@@ -395,7 +395,11 @@ void Dc::floodFill(int32_t x, int32_t y, ColorRef color, bool surface)
     const DrawBrush brush = impl_->drawBrush();
     if (brush.isNull())
         return;
-    const std::optional<QPainterPath> area = device_->floodArea(start, impl_->color(color).rgb(), surface);
+    // Each fill reads the whole page's pixels: a file asking for thousands must not stall playback.
+    const std::optional<QPainterPath> area = impl_->floodFills < Impl::kMaxFloodFills
+        ? device_->floodArea(start, impl_->color(color).rgb(), surface)
+        : std::nullopt;
+    ++impl_->floodFills;
     if (!area) {
         ++impl_->skippedFloodFills;
         return;

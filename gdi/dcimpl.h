@@ -36,7 +36,8 @@ struct Dc::Impl {
     std::optional<QRegion> sentClip;
 
     std::optional<QRectF> bounds;
-    int skippedFloodFills = 0;
+    int floodFills = 0, skippedFloodFills = 0;
+    static constexpr int kMaxFloodFills = 1000;
     bool pathFigureOpen = false;    // the path's last figure can be continued by LineTo
 
     // ---- mapping (dctransform.cpp) ----

@@ -166,6 +166,16 @@ TEST(DcFloodFill, DevicesWithoutPixelsSkipAndCount)
     EXPECT_EQ(c.dc().skippedFloodFills(), 0);
 }
 
+// Every fill reads the page: past the first thousand they are skipped, and counted.
+TEST(DcFloodFill, AFileAskingForThousandsOfFillsIsCapped)
+{
+    Canvas c(20, 20);
+    c.dc().selectObject(kvtest::solidBrush(kRed));
+    for (int i = 0; i < 1005; ++i)
+        c.dc().floodFill(5, 5, kBlack, false);  // the whole page, each time
+    EXPECT_EQ(c.dc().skippedFloodFills(), 5);
+}
+
 // EMR_EXTFLOODFILL read and played: FLOODFILLSURFACE (1) turns the white inside red.
 TEST(DcFloodFill, EmfRecordFillsThroughThePlayer)
 {
