@@ -167,6 +167,7 @@ public:
     }
     void operator()(const rec::AngleArc& r) { dc_.angleArc(r.center, r.radius, r.startAngle, r.sweepAngle); }
     void operator()(const rec::SetPixel& r) { dc_.setPixel(r.point.x, r.point.y, r.color); }
+    void operator()(const rec::FloodFill& r) { dc_.floodFill(r.point.x, r.point.y, r.color, r.surface); }
     void operator()(const rec::RegionDraw& r)
     {
         switch (r.op) {
@@ -256,7 +257,9 @@ bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOp
     const QRectF frameOnDevice = dc.logicalToDevice().mapRect(target.normalized());
     if (options.rectIsFrame)
         dc.device().notePictureArea(frameOnDevice);
-    dc.beginPlayback(base, &reference);
+    // Converting a Windows metafile records its text with advances measured on the reference
+    // device; enhanced metafiles are measured where they are played.
+    dc.beginPlayback(base, &reference, picture.fromWmf);
     Player player(dc, h.handles);
     const size_t n = std::min(picture.records.size(), options.maxRecords);
     const auto playGdi = [&](size_t from, size_t to) {

@@ -3,6 +3,7 @@
 
 #include "gdi/paint/painterdevice.h"
 #include "gdi/player.h"
+#include "gdi/readers.h"
 
 #include <QPainter>
 #include <cmath>
@@ -34,7 +35,22 @@ QImage renderSized(const Picture& picture, int width, int height, const QRectF& 
     return image;
 }
 
+DeviceCaps renderingScreen()
+{
+    DeviceCaps c;
+    c.horzRes = 1920;
+    c.vertRes = 1080;
+    c.horzSizeMm = 508;
+    c.vertSizeMm = 286;
+    return c;
+}
+
 } // namespace
+
+PicturePtr readForRendering(const QString& path)
+{
+    return readMetafileFile(path, renderingScreen(), WmfSurface::PictureSize);
+}
 
 QImage renderPicture(const Picture& picture, int widthPx)
 {

@@ -4,6 +4,7 @@
 #include "gdi/core/records.h"
 
 #include <QImage>
+#include <QString>
 
 namespace kv::gdi {
 
@@ -17,5 +18,10 @@ QImage renderPicture(const Picture& picture, int widthPx);
 
 // At `dpi` pixels per inch of the frame's physical size.
 QImage renderPictureDpi(const Picture& picture, double dpi);
+
+// A metafile file read as the tools and the corpus tests render it: against a full-HD screen
+// of 508 x 286 mm, and a Windows metafile on a surface of its own picture size, so that the
+// image has the picture's shape. Null when missing or neither EMF nor WMF.
+PicturePtr readForRendering(const QString& path);
 
 } // namespace kv::gdi

@@ -101,6 +101,11 @@ public:
     // and not only its ink; devices that draw ignore it.
     virtual void notePictureArea(const QRectF& /*deviceArea*/) {}
 
+    // The pixels a flood fill from `start` (device pixels) covers, as rectangles in device
+    // pixels: the 4-connected area of `colour` (surface) or up to a border of `colour`.
+    // Nothing when the device keeps no pixels to look at.
+    virtual std::optional<QPainterPath> floodArea(QPointF /*start*/, QRgb /*colour*/, bool /*surface*/) { return std::nullopt; }
+
     // Raster operations other than plain copy need the destination's pixels: only a raster
     // device can do them exactly; the Dc approximates on the others.
     virtual bool supportsRasterOps() const { return false; }

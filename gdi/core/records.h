@@ -63,6 +63,9 @@ enum class ArcKind : uint8_t { Arc, ArcTo, Chord, Pie };
 struct ArcShape { ArcKind kind; RectL box; PointL start, end; };
 struct AngleArc { PointL center; uint32_t radius; float startAngle, sweepAngle; };
 struct SetPixel { PointL point; ColorRef color; };
+// EXTFLOODFILL / FLOODFILL: FLOODFILLSURFACE fills the area of `color` around the point,
+// FLOODFILLBORDER (surface false) everything up to a border of `color`.
+struct FloodFill { PointL point; ColorRef color; bool surface = false; };
 
 enum class RegionOp : uint8_t { Fill, Frame, Paint, Invert };
 struct RegionDraw {
@@ -122,7 +125,7 @@ using Record = std::variant<
     SaveDc, RestoreDc, MoveTo,
     CreateObject, SelectObject, DeleteObject, SelectPalette, SetPaletteEntries, ResizePalette,
     RealizePalette,
-    Poly, PolyPoly, PolyDraw, LineTo, Shape, RoundRect, ArcShape, AngleArc, SetPixel, RegionDraw,
+    Poly, PolyPoly, PolyDraw, LineTo, Shape, RoundRect, ArcShape, AngleArc, SetPixel, FloodFill, RegionDraw,
     PathCall, SelectClipPath,
     IntersectClipRect, ExcludeClipRect, OffsetClipRgn, ExtSelectClipRgn, SetMetaRgn,
     TextOut, Blt, Eof>;

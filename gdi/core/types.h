@@ -44,6 +44,7 @@ enum : int32_t { TRANSPARENT = 1, OPAQUE = 2 };
 enum : int32_t { ALTERNATE = 1, WINDING = 2 };
 enum : int32_t { GM_COMPATIBLE = 1, GM_ADVANCED = 2 };
 enum : int32_t { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
+enum : uint32_t { FLOODFILLBORDER = 0, FLOODFILLSURFACE = 1 };
 // ModifyWorldTransform modes.
 enum : uint32_t { MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4 };
 // Region combination modes.

@@ -124,6 +124,11 @@ public:
     void pie(const RectL& box, PointL start, PointL end);
     void angleArc(PointL center, uint32_t radius, float startAngle, float sweepAngle);
     void setPixel(int32_t x, int32_t y, ColorRef color);
+    // ExtFloodFill with the selected brush, from the pixels drawn so far. On a device that
+    // keeps no pixels, and after the first thousand fills, nothing is drawn and the call is
+    // counted in skippedFloodFills().
+    void floodFill(int32_t x, int32_t y, ColorRef color, bool surface);
+    int skippedFloodFills() const;
 
     // --- regions (device units) ----------------------------------------------------------
     void fillRgn(const RegionData& region, const ObjectPtr& brush);
@@ -184,8 +189,10 @@ public:
     // DC's, keeps the current clip as the meta region, and makes `base` (metafile device
     // units -> this Dc's device units) the transform every later mapping is composed with.
     // `reference` is the metafile's reference device (metric map modes inside the picture
-    // measure millimetres on it); null: this Dc's own device.
-    void beginPlayback(const QTransform& base, const DeviceCaps* reference = nullptr);
+    // measure millimetres on it); null: this Dc's own device. `advancesOnReference`: text
+    // without advances of its own is spaced in whole pixels of the metafile's device, as the
+    // conversion of a Windows metafile measured it, rather than in whole pixels of this one.
+    void beginPlayback(const QTransform& base, const DeviceCaps* reference = nullptr, bool advancesOnReference = false);
     void endPlayback();
 
 private:

@@ -92,6 +92,8 @@ void Dc::blt(const rec::Blt& b)
     switch (b.kind) {
     case rec::BltKind::Alpha:
         d.mode = ImageDraw::Mode::Alpha;
+        // AlphaBlend stretches as COLORONCOLOR whatever mode the DC has, HALFTONE included.
+        d.stretchMode = COLORONCOLOR;
         d.constantAlpha = uint8_t(b.blendFunction >> 16);
         d.perPixelAlpha = (b.blendFunction >> 24) & 1;
         break;

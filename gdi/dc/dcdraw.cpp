@@ -386,4 +386,30 @@ void Dc::setPixel(int32_t x, int32_t y, ColorRef color)
     impl_->fillDevicePath(path, Qt::WindingFill, b);
 }
 
+void Dc::floodFill(int32_t x, int32_t y, ColorRef color, bool surface)
+{
+    impl_->syncClip();
+    const QPointF start = impl_->map(x, y);
+    if (impl_->sentClip && !impl_->sentClip->contains(QPoint(int(std::floor(start.x())), int(std::floor(start.y())))))
+        return;  // GDI fills nothing from a point outside the clip
+    const DrawBrush brush = impl_->drawBrush();
+    if (brush.isNull())
+        return;
+    // Each fill reads the whole page's pixels: a file asking for thousands must not stall playback.
+    const std::optional<QPainterPath> area = impl_->floodFills < Impl::kMaxFloodFills
+        ? device_->floodArea(start, impl_->color(color).rgb(), surface)
+        : std::nullopt;
+    ++impl_->floodFills;
+    if (!area) {
+        ++impl_->skippedFloodFills;
+        return;
+    }
+    impl_->fillDevicePath(*area, Qt::WindingFill, brush);
+}
+
+int Dc::skippedFloodFills() const
+{
+    return impl_->skippedFloodFills;
+}
+
 } // namespace kv::gdi

@@ -24,16 +24,20 @@ struct Dc::Impl {
         std::vector<DcState> outerSaved;
         QTransform outerBase;
         std::optional<DeviceCaps> outerReference;
+        bool outerAdvancesOnReference = false;
     };
     std::vector<Playback> playbacks;
     QTransform base;                // metafile device units -> final device pixels
     std::optional<DeviceCaps> reference;  // the metafile's reference device (metric map modes)
+    bool advancesOnReference = false;     // see Dc::beginPlayback
 
     // The clip last sent to the device (to send only changes).
     bool clipSent = false;
     std::optional<QRegion> sentClip;
 
     std::optional<QRectF> bounds;
+    int floodFills = 0, skippedFloodFills = 0;
+    static constexpr int kMaxFloodFills = 1000;
     bool pathFigureOpen = false;    // the path's last figure can be continued by LineTo
 
     // ---- mapping (dctransform.cpp) ----

@@ -75,17 +75,18 @@ Layout layoutFromDx(std::u16string_view text, std::span<const int32_t> dx, bool 
     return layout;
 }
 
-// Without advances: the font's own, each widened by the character extra, and the whole run by
-// the justification's extra (device pixels).
+// Without advances: the font's own, each in whole `pixel`s (GDI spaces glyphs by whole pixels
+// of the device the text was measured on) and widened by the character extra, and the whole
+// run by the justification's extra (device pixels).
 Layout layoutFromFont(std::u16string_view text, const ResolvedFont& font, const Baseline& baseline,
-                      const QTransform& linear, double charExtra, double justifyExtra)
+                      const QTransform& linear, double pixel, double charExtra, double justifyExtra)
 {
     Layout layout;
     layout.origins.reserve(text.size());
     double along = 0;
     for (char16_t c : text) {
         layout.origins.push_back(baseline.device * along);
-        along += font.advance(c) + charExtra;
+        along += std::round(font.advance(c) / pixel) * pixel + charExtra;
     }
     along += justifyExtra;
     layout.total = baseline.device * along;
@@ -228,9 +229,13 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
     const Baseline baseline = baselineOf(lf.escapement, state_.graphicsMode == GM_ADVANCED,
                                          impl_->pageTransform(), impl_->base, linear);
     const bool pdy = options & ETO_PDY;
+    // The whole pixel advances are rounded to: of this device, or of the reference device the
+    // text was measured on.
+    const double basePixel = impl_->base.map(QLineF(0, 0, 1, 0)).length();
+    const double advancePixel = impl_->advancesOnReference && basePixel > 0 ? basePixel : 1.0;
     const Layout layout = !dx.empty() && dx.size() >= text.size() * (pdy ? 2 : 1)
         ? layoutFromDx(text, dx, pdy, baseline, linear)
-        : layoutFromFont(text, *font, baseline, linear, state_.textCharExtra * impl_->xScale(),
+        : layoutFromFont(text, *font, baseline, linear, advancePixel, state_.textCharExtra * impl_->xScale(),
                          state_.justifyCount > 0 ? state_.justifyExtra * impl_->xScale() : 0);
     const QPointF start = m.map(refLogical) + alignmentShift(state_.textAlign, layout, baseline, *font);
     if (updateCp)

@@ -73,6 +73,13 @@ bool setPixel(ByteReader& r, Context& c)
     return push(c, rec::SetPixel{p, r.u32()});
 }
 
+bool extFloodFill(ByteReader& r, Context& c)
+{
+    const PointL start = readPoint(r);
+    const ColorRef color = r.u32();
+    return push(c, rec::FloodFill{start, color, r.u32() == FLOODFILLSURFACE});
+}
+
 // FILLRGN, FRAMERGN, INVERTRGN, PAINTRGN share bounds, data size, then their own fields.
 template <rec::RegionOp Op> bool regionDraw(ByteReader& r, Context& c)
 {
@@ -106,7 +113,7 @@ constexpr KnownRecord kRecords[] = {
     {45, "ARC", 40, arc<rec::ArcKind::Arc>},
     {46, "CHORD", 40, arc<rec::ArcKind::Chord>},
     {47, "PIE", 40, arc<rec::ArcKind::Pie>},
-    {53, "EXTFLOODFILL", 8, nullptr},
+    {53, "EXTFLOODFILL", 24, extFloodFill},
     {54, "LINETO", 16, lineTo},
     {55, "ARCTO", 40, arc<rec::ArcKind::ArcTo>},
     {56, "POLYDRAW", 28, polyDraw<false>},

@@ -30,6 +30,9 @@ public:
     void strokePath(const QPainterPath& path, const DrawPen& pen) override;
     void drawText(const TextRun& run) override;
     void drawImage(const ImageDraw& image) override;
+    // From the image's pixels; nothing on devices other than an image, or through a rotated
+    // or sheared view.
+    std::optional<QPainterPath> floodArea(QPointF start, QRgb colour, bool surface) override;
     bool supportsRasterOps() const override;
 
 private:

@@ -16,7 +16,9 @@ std::optional<Bitmap16Header> readBitmap16Header(ByteReader& p)
     if (!p.ok() || h.width <= 0 || h.height <= 0 || h.widthBytes <= 0 || h.planes != 1)
         return std::nullopt;
     const int needed = (int(h.width) * h.bitsPixel + 7) / 8;
-    if (h.widthBytes < needed || (h.bitsPixel != 1 && h.bitsPixel != 16 && h.bitsPixel != 24 && h.bitsPixel != 32))
+    const bool known = h.bitsPixel == 1 || h.bitsPixel == 4 || h.bitsPixel == 8 || h.bitsPixel == 16 || h.bitsPixel == 24
+        || h.bitsPixel == 32;
+    if (h.widthBytes < needed || !known)
         return std::nullopt;
     return h;
 }
@@ -34,8 +36,30 @@ size_t rowStride(const Bitmap16Header& h, size_t available)
     return aligned;
 }
 
+// What a device-dependent palette index shows in a memory DC with the default palette
+// selected. Four bits: the sixteen VGA colours, the default palette without its four
+// middle entries. Eight bits: the system palette, whose first and last ten entries hold the
+// default palette's twenty colours; the entries between are no colour of the default palette
+// and show black.
+QRgb indexedColour(unsigned index, int bitsPixel)
+{
+    const std::span<const QRgb> defaults = defaultSystemPalette();
+    const size_t half = defaults.size() / 2;
+    if (bitsPixel == 4)
+        return defaults[index < 8 ? index : index + 4];
+    if (index < half)
+        return defaults[index];
+    if (index >= 256 - half)
+        return defaults[index - (256 - defaults.size())];
+    return qRgb(0, 0, 0);
+}
+
 QRgb pixelAt(const uint8_t* row, int x, int bitsPixel)
 {
+    if (bitsPixel == 4)
+        return indexedColour(x % 2 ? row[x / 2] & 15u : row[x / 2] >> 4, 4);
+    if (bitsPixel == 8)
+        return indexedColour(row[x], 8);
     if (bitsPixel == 16) {  // 5-5-5, low byte first
         const unsigned v = row[x * 2] | unsigned(row[x * 2 + 1]) << 8;
         const auto five = [](unsigned c) { return int((c << 3) | (c >> 2)); };

@@ -17,8 +17,8 @@ struct Bitmap16Header {
 
 std::optional<Bitmap16Header> readBitmap16Header(ByteReader& p);
 
-// The bits that follow (1, 16, 24 and 32 bits per pixel, one plane); null when they are
-// missing or of a kind that has no meaning without the writer's display (palette indexes).
+// The bits that follow (1, 4, 8, 16, 24 and 32 bits per pixel, one plane); null when they
+// are missing. 4- and 8-bit pixels index the colours of a memory DC's default palette.
 BitmapPtr readBitmap16Bits(ByteReader& p, const Bitmap16Header& header);
 
 } // namespace kv::gdi::wmf

@@ -45,6 +45,21 @@ bool WmfParser::setPixel(ByteReader& p)
     return true;
 }
 
+bool WmfParser::floodFill(ByteReader& p)
+{
+    const ColorRef color = p.u32();
+    push(rec::FloodFill{readReversedPoint(p), color, false});
+    return true;
+}
+
+bool WmfParser::extFloodFill(ByteReader& p)
+{
+    const bool surface = p.u16() == FLOODFILLSURFACE;
+    const ColorRef color = p.u32();
+    push(rec::FloodFill{readReversedPoint(p), color, surface});
+    return true;
+}
+
 bool WmfParser::polygon(ByteReader& p)
 {
     std::vector<PointL> points = readPoints(p, p.u16());

@@ -85,6 +85,8 @@ private:
     bool rectangle(ByteReader& p);
     bool roundRect(ByteReader& p);
     bool setPixel(ByteReader& p);
+    bool floodFill(ByteReader& p);
+    bool extFloodFill(ByteReader& p);
     bool polygon(ByteReader& p);
     bool polyline(ByteReader& p);
     bool polyPolygon(ByteReader& p);

@@ -184,3 +184,32 @@ TEST(DcText, TextInAPathBracketBecomesItsOutlines)
     EXPECT_EQ(draw(false), 0);
     EXPECT_GT(draw(true), 1000);
 }
+
+// Without Dx GDI spaces glyphs by whole pixels: of the device drawn on, or, for a converted
+// Windows metafile, of the reference device its text was measured on.
+TEST(DcText, OwnAdvancesAreWholePixelsOfTheDeviceTheTextIsMeasuredOn)
+{
+    const auto origins = [](bool onReference) {
+        TraceDevice device;
+        Dc dc(device);
+        dc.beginPlayback(QTransform::fromScale(2.5, 2.5), nullptr, onReference);
+        dc.selectObject(kvtest::font(-13));
+        dc.setTextAlign(TA_BASELINE);
+        dc.extTextOut(3, 40, 0, nullptr, u"Wiggly text, spaced");
+        dc.endPlayback();
+        return device.texts.size() == 1 ? device.texts[0].origins : std::vector<QPointF>{};
+    };
+    const std::vector<QPointF> onDevice = origins(false), onReference = origins(true);
+    ASSERT_EQ(onDevice.size(), 19u);
+    ASSERT_EQ(onReference.size(), 19u);
+    const auto wholeMultiples = [](double v, double unit) { return std::abs(v / unit - std::round(v / unit)) < 1e-9; };
+    bool differ = false;
+    for (size_t i = 1; i < onDevice.size(); ++i) {
+        const double step = onDevice[i].x() - onDevice[i - 1].x();
+        EXPECT_TRUE(wholeMultiples(step, 1.0)) << i << ": " << step;
+        EXPECT_TRUE(wholeMultiples(onReference[i].x() - onReference[i - 1].x(), 2.5)) << i;
+        differ = differ || onReference[i].x() != onDevice[i].x();
+    }
+    EXPECT_TRUE(differ);  // the two roads round at different pixel sizes
+    EXPECT_DOUBLE_EQ(onDevice[0].x(), 7.5);
+}

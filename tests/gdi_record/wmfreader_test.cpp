@@ -470,6 +470,22 @@ TEST(WmfReader, DeviceBitmapsOfOldBlitsDecodeTheirPixels)
     EXPECT_EQ(packed.pixel(1, 0) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(packed.pixel(0, 1) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(packed.pixel(1, 1) & 0xFFFFFF, 0xFFFFFFu);
-    // Palette indexes mean nothing without the writer's display.
-    EXPECT_TRUE(bitBlt(2, 1, 2, 8, {1, 2}).isNull());
+    // Palette indexes show the colours of a memory DC's default palette. Eight bits: the
+    // first and last ten system entries, black between.
+    const QImage indexed8 = bitBlt(5, 1, 6, 8, {1, 9, 246, 255, 100, 0});
+    ASSERT_EQ(indexed8.size(), QSize(5, 1));
+    EXPECT_EQ(indexed8.pixel(0, 0) & 0xFFFFFF, 0x800000u);  // dark red
+    EXPECT_EQ(indexed8.pixel(1, 0) & 0xFFFFFF, 0xA6CAF0u);  // sky blue
+    EXPECT_EQ(indexed8.pixel(2, 0) & 0xFFFFFF, 0xFFFBF0u);  // cream
+    EXPECT_EQ(indexed8.pixel(3, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(indexed8.pixel(4, 0) & 0xFFFFFF, 0x000000u);
+    // Four bits, high nibble first: the sixteen VGA colours.
+    const QImage indexed4 = bitBlt(4, 1, 2, 4, {0x79, 0x8F});
+    ASSERT_EQ(indexed4.size(), QSize(4, 1));
+    EXPECT_EQ(indexed4.pixel(0, 0) & 0xFFFFFF, 0xC0C0C0u);  // 7: light grey
+    EXPECT_EQ(indexed4.pixel(1, 0) & 0xFFFFFF, 0xFF0000u);  // 9: red
+    EXPECT_EQ(indexed4.pixel(2, 0) & 0xFFFFFF, 0x808080u);  // 8: grey
+    EXPECT_EQ(indexed4.pixel(3, 0) & 0xFFFFFF, 0xFFFFFFu);  // 15: white
+    // Rows too short for their pixels are refused.
+    EXPECT_TRUE(bitBlt(5, 1, 2, 8, {1, 2}).isNull());
 }

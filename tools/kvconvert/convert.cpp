@@ -23,16 +23,6 @@ namespace {
 
 using kv::gdi::Picture;
 
-kv::gdi::DeviceCaps screenCaps()
-{
-    kv::gdi::DeviceCaps c;
-    c.horzRes = 1920;
-    c.vertRes = 1080;
-    c.horzSizeMm = 508;
-    c.vertSizeMm = 286;
-    return c;
-}
-
 void printCounts(const char* label, const std::vector<std::pair<uint32_t, uint32_t>>& counts, bool wmf)
 {
     std::printf("  %s:", label);
@@ -112,9 +102,7 @@ QString convertFile(const QString& input, const QString& output, const Options& 
 {
     if (!QFileInfo(input).isFile())
         return QStringLiteral("%1: no such file").arg(input);
-    // A Windows metafile goes onto a surface of its own picture size (as a picture description
-    // would ask), not onto the whole screen: the image then has the picture's shape.
-    const kv::gdi::PicturePtr picture = kv::gdi::readMetafileFile(input, screenCaps(), kv::gdi::WmfSurface::PictureSize);
+    const kv::gdi::PicturePtr picture = kv::gdi::readForRendering(input);
     if (!picture)
         return QStringLiteral("%1: not an EMF or WMF file").arg(input);
     if (options.stats)
