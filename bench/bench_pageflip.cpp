@@ -3,7 +3,9 @@
 // PageDown (PageUp on the way back) sent with QTest, timed from the key press until every
 // page view in the window has repainted. Between flips the window is idle for as long as the
 // pages being rendered ahead take, as between a reader's key presses; the "_no_idle" cases
-// flip again at once. Counters: p50 and p95 of the repaint times in milliseconds.
+// flip again at once; the "_cold" cases empty the page raster cache before every flip, so
+// that every page in view is played again, as it was before there was a cache. Counters: p50
+// and p95 of the repaint times in milliseconds.
 #include "pageview/kvmetafile.h"
 #include "pageview/pagecache.h"
 #include "platform/dirs.h"
@@ -62,7 +64,9 @@ void settle()
     QCoreApplication::processEvents();
 }
 
-void flips(benchmark::State& state, Preview& p, int viewPages, bool idle)
+enum class Between { Idle, NoIdle, Cold };
+
+void flips(benchmark::State& state, Preview& p, int viewPages, Between between)
 {
     kv::KORVELLE& preview = *p.preview;
     if (preview.nViewPages != viewPages)
@@ -80,6 +84,8 @@ void flips(benchmark::State& state, Preview& p, int viewPages, bool idle)
             key = Qt::Key_PageUp;
         else if (preview.nPage <= 1)
             key = Qt::Key_PageDown;
+        if (between == Between::Cold)
+            kv::PageRasterCache::shared().clear();
         p.counter.painted = 0;
         QElapsedTimer clock;
         clock.start();
@@ -89,7 +95,7 @@ void flips(benchmark::State& state, Preview& p, int viewPages, bool idle)
         const double ms = double(clock.nsecsElapsed()) / 1e6;
         times.push_back(ms);
         state.SetIterationTime(ms / 1000);
-        if (idle)
+        if (between != Between::NoIdle)
             settle();
     }
     state.counters["p50_ms"] = percentile(times, 0.5);
@@ -163,11 +169,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_pageflip: the preview could not be opened on the spool pages of %s/emf\n", qPrintable(corpus));
         return 1;
     }
+    const std::pair<Between, const char*> kinds[] = {{Between::Idle, ""}, {Between::NoIdle, "_no_idle"}, {Between::Cold, "_cold"}};
     for (const int pages : {8, 1})
-        for (const bool idle : {true, false}) {
-            const std::string name = "flip_" + std::to_string(pages) + (pages == 1 ? "_page" : "_pages") + (idle ? "" : "_no_idle");
-            benchmark::RegisterBenchmark(name.c_str(), [&p, pages, idle](benchmark::State& state) {
-                flips(state, p, pages, idle);
+        for (const auto& [between, suffix] : kinds) {
+            const std::string name = "flip_" + std::to_string(pages) + (pages == 1 ? "_page" : "_pages") + suffix;
+            benchmark::RegisterBenchmark(name.c_str(), [&p, pages, between = between](benchmark::State& state) {
+                flips(state, p, pages, between);
             })->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(100);
         }
     benchmark::Initialize(&argc, argv);

@@ -12,9 +12,15 @@ PageRasterCache& PageRasterCache::shared()
     return cache;
 }
 
+// Long enough for the paint that follows a page change to have run.
+constexpr int kIdleDelayMs = 20;
+
 PageRasterCache::PageRasterCache(qint64 budgetBytes) : budget_(budgetBytes)
 {
     worker_.setMaxThreadCount(1);
+    idle_.setSingleShot(true);
+    idle_.setInterval(kIdleDelayMs);
+    connect(&idle_, &QTimer::timeout, this, &PageRasterCache::startWaiting);
 }
 
 PageRasterCache::~PageRasterCache() { worker_.waitForDone(); }
@@ -59,31 +65,43 @@ void PageRasterCache::clear()
     index_.clear();
     bytes_ = 0;
     pending_.clear();
+    waiting_.clear();
 }
 
 void PageRasterCache::renderAhead(const QByteArray& key, const SheetView& view, std::function<gdi::PicturePtr()> load)
 {
     if (index_.contains(key) || pending_.contains(key))
         return;
-    gdi::loadCompatibleFaces();  // before the worker resolves a font
     pending_.insert(key);
-    // The cache outlives its worker (its destructor waits), and an answer posted to it is
-    // dropped with it. An answer whose key was dropped meanwhile (clear()) is not kept.
-    worker_.start([this, key, view, load = std::move(load)] {
-        gdi::PicturePtr page = load();
-        QImage image = page ? renderSheet(view, *page) : QImage();
-        QMetaObject::invokeMethod(this, [this, key, image = std::move(image), page]() mutable {
-            if (!pending_.remove(key) || !page)
-                return;
-            ++counts_.renderedAhead;
-            insert(key, std::move(image), std::move(page));
-            emit renderedAhead(key);
-        }, Qt::QueuedConnection);
-    });
+    waiting_.push_back(Job{key, view, std::move(load)});
+    idle_.start();
+}
+
+void PageRasterCache::startWaiting()
+{
+    gdi::loadCompatibleFaces();  // before the worker resolves a font
+    for (Job& job : waiting_) {
+        // The cache outlives its worker (its destructor waits), and an answer posted to it
+        // is dropped with it. An answer whose key was dropped meanwhile (clear()) is not kept.
+        worker_.start([this, job = std::move(job)] {
+            gdi::PicturePtr page = job.load();
+            QImage image = page ? renderSheet(job.view, *page) : QImage();
+            QMetaObject::invokeMethod(this, [this, key = job.key, image = std::move(image), page]() mutable {
+                if (!pending_.remove(key) || !page)
+                    return;
+                ++counts_.renderedAhead;
+                insert(key, std::move(image), std::move(page));
+                emit renderedAhead(key);
+            }, Qt::QueuedConnection);
+        });
+    }
+    waiting_.clear();
 }
 
 void PageRasterCache::waitForRenders()
 {
+    idle_.stop();
+    startWaiting();
     worker_.waitForDone();
     QCoreApplication::sendPostedEvents(this);
 }

@@ -16,8 +16,10 @@
 #include <QObject>
 #include <QSet>
 #include <QThreadPool>
+#include <QTimer>
 #include <functional>
 #include <list>
+#include <vector>
 
 namespace kv {
 
@@ -46,11 +48,13 @@ public:
     void clear();
 
     // Reads the page with `load` and renders it as `view` shows it, both on the worker thread,
-    // unless `key` is cached or on its way. A page that cannot be read is left out.
+    // unless `key` is cached or on its way. A page that cannot be read is left out. The work
+    // starts once the window has had time to paint what it was asked to, so that it does not
+    // take the processor from that paint.
     void renderAhead(const QByteArray& key, const SheetView& view, std::function<gdi::PicturePtr()> load);
     bool contains(const QByteArray& key) const { return index_.contains(key); }
     bool isPending(const QByteArray& key) const { return pending_.contains(key); }
-    // Waits until no page is being rendered ahead (the views are going away).
+    // Starts what is waiting and waits until no page is being rendered ahead.
     void waitForRenders();
 
     qint64 bytes() const { return bytes_; }
@@ -74,12 +78,21 @@ private:
         Entry entry;
     };
     void evictBeyond(qint64 budget);
+    void startWaiting();
+
+    struct Job {
+        QByteArray key;
+        SheetView view;
+        std::function<gdi::PicturePtr()> load;
+    };
 
     qint64 budget_;
     qint64 bytes_ = 0;
     std::list<Slot> entries_;  // most recently used first
     QHash<QByteArray, std::list<Slot>::iterator> index_;
-    QSet<QByteArray> pending_;
+    QSet<QByteArray> pending_;   // waiting or on the worker
+    std::vector<Job> waiting_;   // not started yet
+    QTimer idle_;
     QThreadPool worker_;
     Counts counts_;
 };
