@@ -32,12 +32,10 @@ int jpegQuality(uint32_t flags)
     return level == 0 ? 75 : int(20 + 5 * level);
 }
 
-// Level 3 packs a page within a few per cent of level 6 at half the time: pages are mostly
-// paper, which every level turns into runs.
 PngOptions pngOptions(uint32_t flags)
 {
     PngOptions options;
-    options.deflateLevel = (flags & 0x2) ? 3 : 0;
+    options.deflateLevel = (flags & 0x2) ? kFastDeflateLevel : 0;
     options.interlaced = (flags & 0x10000) != 0;
     return options;
 }

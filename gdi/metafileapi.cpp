@@ -143,6 +143,12 @@ std::array<int32_t, 4> ENHMETASIZE(HENHMETAFILE hemf, int kind)
     return {r.left, r.top, r.right, r.bottom};
 }
 
+gdi::PicturePtr readEnhMetaFilePicture(const QString& file)
+{
+    const std::optional<std::vector<uint8_t>> bytes = readFileBytes(file);
+    return bytes ? gdi::readEmf(*bytes) : nullptr;
+}
+
 bool PLAYENHMETAFILE(HDC hdc, HENHMETAFILE hemf, const std::array<double, 4>& rect)
 {
     gdi::Dc* dc = dcFromHandle(hdc);

@@ -31,6 +31,9 @@ gdi::DeviceCaps capsOf(HDC hdc);  // displayCaps() for 0 or an unknown handle
 
 // --- enhanced metafiles ------------------------------------------------------------------
 HENHMETAFILE GETENHMETAFILE(const QString& file);
+// The picture GETENHMETAFILE would hold for `file`, without a handle; unlike the primitives it
+// may be called on any thread. Null when the file cannot be read or is no enhanced metafile.
+gdi::PicturePtr readEnhMetaFilePicture(const QString& file);
 // kind 1: rclBounds; any other kind: rclFrame. Four zeros for an unknown handle.
 std::array<int32_t, 4> ENHMETASIZE(HENHMETAFILE hemf, int kind);
 // The rectangle is left, top, right, bottom in the target's logical units, each truncated

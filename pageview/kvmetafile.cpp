@@ -3,6 +3,7 @@
 #include "gdi/dc/dc.h"
 #include "gdi/paint/painterdevice.h"
 #include "lang/kvgl.h"
+#include "pagecache.h"
 #include "pageloader.h"
 #include "pageviewplacement.h"
 #include "pageview/virtualkeys.h"
@@ -21,17 +22,6 @@
 
 namespace kv {
 namespace {
-
-int trunc0(double v) { return int(std::trunc(v)); }
-
-gdi::ObjectPtr solidPen(int width, gdi::ColorRef color)
-{
-    gdi::Pen pen;
-    pen.style = gdi::PS_SOLID;
-    pen.width = width;
-    pen.color = color;
-    return gdi::makeObject(pen);
-}
 
 // Shows the wait cursor for as long as the page draws.
 class WaitCursor {
@@ -55,6 +45,10 @@ private:
     HDC handle_;
 };
 
+// Page views alive: when the last one goes, so do the pages cached for them, and no page is
+// left rendering ahead once the windows have gone.
+int liveViews = 0;
+
 } // namespace
 
 KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& file,
@@ -77,6 +71,8 @@ KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& 
     nShadow_Color = s.nShadow_Color;
     cMetaFormat = s.cMetaFormat;
     cCaption = file;
+    pageStamp_ = pageFileStamp(file);
+    ++liveViews;
 
     setGeometry(left, top, width, height);
     // Where there is no paper (a slot without a page, the space around a page zoomed below
@@ -92,12 +88,67 @@ KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& 
 KVMETAFILE::~KVMETAFILE()
 {
     End();
+    if (--liveViews == 0) {
+        PageRasterCache::shared().waitForRenders();
+        PageRasterCache::shared().clear();
+    }
 }
 
 void KVMETAFILE::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    Paint(painter);
+    paintPage(painter);
+    paintMarks(painter);
+}
+
+// Found words go over the page as it is shown, never into the cached picture of the page.
+void KVMETAFILE::paintMarks(QPainter& painter)
+{
+    if (!bMarks || !showsSheet())
+        return;
+    const gdi::PicturePtr page = pictureOf(hMeta);
+    if (!page)
+        return;
+    const SheetView view = sheetView();
+    const QRectF r = sheetPlayRect(view, page->header);
+    paintPageMarks(painter, QTransform(r.width(), 0, 0, r.height(), r.left(), r.top()) * sheetToControl(view),
+                   bMarks(cCaption));
+}
+
+void KVMETAFILE::paintPage(QPainter& painter)
+{
+    const QByteArray key = cacheKey();
+    if (key.isEmpty()) {
+        Paint(painter);
+        return;
+    }
+    PageRasterCache& cache = PageRasterCache::shared();
+    if (const PageRasterCache::Entry* cached = cache.find(key)) {
+        if (hMeta == 0)
+            hMeta = adoptPicture(cached->page);
+        ++cache.counts().reused;
+        painter.drawImage(QPoint(0, 0), cached->image);
+        return;
+    }
+    const SheetView view = sheetView();
+    QImage image(view.devicePixels(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(view.devicePixelRatio);
+    image.fill(QColor(gdi::toQRgb(view.background)));
+    {
+        QPainter onImage(&image);
+        Paint(onImage);
+    }
+    painter.drawImage(QPoint(0, 0), image);
+    if (hMeta != 0) {
+        ++cache.counts().rendered;
+        cache.insert(key, std::move(image), pictureOf(hMeta));
+    }
+}
+
+void KVMETAFILE::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PageRasterCache::shared().clear();
 }
 
 void KVMETAFILE::Paint(QPainter& painter)
@@ -109,59 +160,80 @@ void KVMETAFILE::Paint(QPainter& painter)
         loadPage(context.handle());
     if (!showsSheet() || nWidth <= 0 || nHeight <= 0 || w <= 0 || h <= 0)
         return;
-    const double f = lZoom ? nyfactor : 1.0;
-
+    const SheetView view = sheetView();
     gdi::Dc& dc = context.dc();
-    dc.setWindowOrg(trunc0(nXorig - nPrnXOffset), trunc0(nYorig - nPrnYOffset));
-    dc.setMapMode(gdi::MM_ANISOTROPIC);
-    dc.setWindowExt(trunc0(nWidth), trunc0(nHeight));
-    dc.setViewportExt(w, trunc0(f * h));
-
     {
         WaitCursor wait;
-        dc.rectangle({trunc0(-nPrnXOffset), trunc0(-nPrnYOffset),
-                      trunc0(nPageWidth - nPrnXOffset), trunc0(nPageHeight - nPrnYOffset)});
-        if (lBorder) {
-            const gdi::ObjectPtr previous = dc.state().pen;
-            dc.selectObject(solidPen(0, nPageBorColor));
-            dc.rectangle({-2, -2, trunc0(nPageWidth - 2 * nPrnXOffset),
-                          trunc0(nPageHeight - 2 * nPrnYOffset)});
-            dc.selectObject(previous);
-        }
-        if (hMeta != 0) {
-            // A picture larger than the sheet is cut by the sheet, as paper cuts it, and never
-            // reaches the background around a page zoomed below 100 %.
-            const int level = dc.saveDc();
-            dc.intersectClipRect({trunc0(-nPrnXOffset), trunc0(-nPrnYOffset),
-                                  trunc0(nPageWidth - nPrnXOffset), trunc0(nPageHeight - nPrnYOffset)});
-            const QRectF r = pictureRect();
-            PLAYENHMETAFILE(context.handle(), hMeta, {r.left(), r.top(), r.right(), r.bottom()});
-            dc.restoreDc(level);
-            if (bMarks)
-                paintPageMarks(painter, QTransform(r.width(), 0, 0, r.height(), r.left(), r.top()) * dc.logicalToDevice(),
-                               bMarks(cCaption));
-        } else {
+        drawPaper(dc, view);
+        if (const gdi::PicturePtr page = pictureOf(hMeta))
+            playOnPaper(dc, view, *page);
+        else
             drawUnreadableNote(painter);
-        }
     }
-    KVShadow(dc);
+    drawInnerShadow(dc, view);
 }
 
-QRectF KVMETAFILE::pictureRect() const
+SheetView KVMETAFILE::sheetView() const
 {
-    const gdi::PicturePtr picture = pictureOf(hMeta);
-    if (!picture)
+    SheetView v;
+    v.size = size();
+    v.devicePixelRatio = devicePixelRatioF();
+    v.width = nWidth;
+    v.height = nHeight;
+    v.xOrigin = nXorig;
+    v.yOrigin = nYorig;
+    v.yFactor = lZoom ? nyfactor : 1.0;
+    v.xOffset = nPrnXOffset;
+    v.yOffset = nPrnYOffset;
+    v.pageWidth = nPageWidth;
+    v.pageHeight = nPageHeight;
+    v.physWidth = nPhysWidth;
+    v.physHeight = nPhysHeight;
+    v.dpiX = nLogPixelX;
+    v.dpiY = nLogPixelY;
+    v.border = lBorder;
+    v.borderColor = nPageBorColor;
+    v.shadow = lShadow;
+    v.shadowDeep = nShadow_Deep;
+    v.shadowWidth = nShadow_Width;
+    v.shadowColor = nShadow_Color;
+    // What the control's background fill paints where there is no paper.
+    v.background = gdi::fromQRgb(palette().color(QPalette::Window).rgb());
+    v.wmfPages = cMetaFormat == QLatin1String("WMF");
+    v.screen = displayCaps();
+    return v;
+}
+
+QByteArray KVMETAFILE::cacheKey() const
+{
+    if (cCaption.isEmpty() || unreadableFile_ == cCaption || nWidth <= 0 || nHeight <= 0 || width() <= 0 || height() <= 0)
         return {};
-    PageViewPrinter printer;
-    printer.horzRes = nPageWidth;
-    printer.vertRes = nPageHeight;
-    printer.xOffset = nPrnXOffset;
-    printer.yOffset = nPrnYOffset;
-    printer.physWidth = nPhysWidth;
-    printer.physHeight = nPhysHeight;
-    printer.dpiX = nLogPixelX;
-    printer.dpiY = nLogPixelY;
-    return pageViewPlayRect(picture->header, printer);
+    return sheetView().key(cCaption, pageStamp_);
+}
+
+void KVMETAFILE::renderAhead(const QString& file)
+{
+    if (file.isEmpty() || !QFileInfo::exists(file) || nWidth <= 0 || nHeight <= 0 || width() <= 0 || height() <= 0)
+        return;
+    const SheetView view = sheetView();
+    const QByteArray key = view.key(file, pageFileStamp(file));
+    PageRasterCache& cache = PageRasterCache::shared();
+    if (cache.contains(key) || cache.isPending(key))
+        return;
+    if (!view.wmfPages) {
+        cache.renderAhead(key, view, [file] { return readEnhMetaFilePicture(file); });
+        return;
+    }
+    // A Windows metafile page is converted against a device context, which lives on this thread.
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter scratchPainter(&scratch);
+    PaintContext context(scratchPainter, displayCaps());
+    const HENHMETAFILE converted = loadPageAsEmf(file, true, context.handle());
+    const gdi::PicturePtr page = pictureOf(converted);
+    if (converted != 0)
+        DELETEENHMETAFILE(converted);
+    if (page)
+        cache.renderAhead(key, view, [page] { return page; });
 }
 
 // A page file that exists but cannot be parsed (damaged, not a metafile, a directory) is
@@ -217,21 +289,6 @@ void KVMETAFILE::reportMissingFile()
     });
 }
 
-void KVMETAFILE::KVShadow(gdi::Dc& dc) const
-{
-    if (!lShadow)
-        return;
-    const int x0 = trunc0(-nPrnXOffset), y0 = trunc0(-nPrnYOffset);
-    const int x1 = trunc0(nPageWidth - nPrnXOffset), y1 = trunc0(nPageHeight - nPrnYOffset);
-    const gdi::ObjectPtr previous = dc.state().pen;
-    dc.selectObject(solidPen(nShadow_Width, nShadow_Color));
-    dc.moveTo(x0 + nShadow_Deep, y1);
-    dc.lineTo(x1, y1);
-    dc.moveTo(x1, y0 + nShadow_Deep);
-    dc.lineTo(x1, y1);
-    dc.selectObject(previous);
-}
-
 void KVMETAFILE::Shadow(QPainter& parentPainter) const
 {
     if (!lShadow || !showsSheet() || !isVisible())
@@ -253,6 +310,7 @@ void KVMETAFILE::SetFile(const QString& file)
     // A page of the report whose file is not there shows as an unreadable sheet, not as the
     // end of the report.
     unreadableFile_ = cCaption.isEmpty() ? file : QString();
+    pageStamp_ = pageFileStamp(cCaption);
     if (hMeta != 0) {
         DELETEENHMETAFILE(hMeta);
         hMeta = 0;
@@ -274,6 +332,7 @@ void KVMETAFILE::ZoomIn()
     nWidth /= nXZoom;
     nHeight /= nYZoom;
     lZoom = true;
+    PageRasterCache::shared().clear();
     refresh();
 }
 
@@ -286,6 +345,7 @@ void KVMETAFILE::ZoomOut()
     lZoom = false;
     nXorig = 0;
     nYorig = 0;
+    PageRasterCache::shared().clear();
     refresh();
 }
 
@@ -300,6 +360,7 @@ void KVMETAFILE::SetZoomFactor(double nX, double nY)
     if (lZoom) {
         nWidth /= nXZoom;
         nHeight /= nYZoom;
+        PageRasterCache::shared().clear();
         refresh();
     }
 }
@@ -314,7 +375,8 @@ void KVMETAFILE::SetOrg(std::optional<double> nX, std::optional<double> nY)
 
 std::optional<QPointF> KVMETAFILE::pagePointOfFraction(const QPointF& fraction) const
 {
-    const QRectF r = pictureRect();
+    const gdi::PicturePtr page = pictureOf(hMeta);
+    const QRectF r = page ? sheetPlayRect(sheetView(), page->header) : QRectF();
     if (r.isEmpty())
         return std::nullopt;
     return QPointF(r.left() + fraction.x() * r.width(), r.top() + fraction.y() * r.height());

@@ -2,9 +2,11 @@
 // KVMETAFILE: the control that shows one page of the report. The page is laid out in a
 // logical space of the printer's pixels (its printable width and height) which an
 // anisotropic mapping stretches onto the control; zoomed, a part of that space is shown.
-// The page file is read once per file change and replayed at every paint.
+// The page file is read once per file change; what the control paints is kept in the page
+// raster cache (pageview/pagecache.h) and replayed only when no view painted it so before.
 #include "gdi/metafileapi.h"
 #include "gdi/core/types.h"
+#include "pageview/pagesheet.h"
 #include "pageview/pagemarks.h"
 
 #include <QString>
@@ -89,23 +91,32 @@ public:
     // (those of nXorig and nYorig); nothing while no page is read.
     std::optional<QPointF> pagePointOfFraction(const QPointF& fraction) const;
 
+    // Renders page file `file` in idle time, off the user-interface thread, as this control
+    // would show it now, so that the page comes from the cache when it is moved here.
+    void renderAhead(const QString& file);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void paintPage(QPainter& painter);
+    void paintMarks(QPainter& painter);
+    void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void KVShadow(gdi::Dc& dc) const;
     void loadPage(HDC paintDc);
     void reportMissingFile();
     void refresh();
     bool showsSheet() const { return !cCaption.isEmpty() || !unreadableFile_.isEmpty(); }
-    QRectF pictureRect() const;
+    SheetView sheetView() const;
+    // The cache key of what the control shows now; empty when it shows no page.
+    QByteArray cacheKey() const;
     void drawUnreadableNote(QPainter& painter) const;
 
     QString alertedFile_;     // the missing-file alert comes once per file name
     QString unreadableFile_;  // a page that could not be read: its sheet shows a note naming it
+    QByteArray pageStamp_;    // the page file's size and time when it was set
 };
 
 // The Windows virtual-key code of a Qt key event (keypad plus and minus are 107 and 109).

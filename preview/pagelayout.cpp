@@ -9,6 +9,7 @@
 #include "layout.h"
 #include "lang/kvgl.h"
 #include "pagenavigation.h"
+#include "pagesahead.h"
 #include "pageview/kvmetafile.h"
 #include "platform/notify.h"
 #include "previewwindow.h"
@@ -58,6 +59,7 @@ void KORVELLE::PaintMeta()
     oWnd->placeScrollBars();
     describePagesForScreenReaders();
     aMeta[0]->setFocus();
+    renderNeighbourPagesAhead(aMeta, aFiles, nPage, lZoom ? 1 : nViewPages);
 }
 
 void KORVELLE::ShowPages()
@@ -74,6 +76,7 @@ void KORVELLE::ShowPages()
     if (oWnd)
         oWnd->client()->update();
     aMeta[0]->setFocus();
+    renderNeighbourPagesAhead(aMeta, aFiles, nPage, lZoom ? 1 : nViewPages);
 }
 
 void KORVELLE::SetPages(int nPages, bool lRefresh)

@@ -4,7 +4,9 @@
 
 #include "gdi/dc/dc.h"
 #include "gdi/emf/emfrecorder.h"
+#include "gdi/text/fontmap.h"
 #include "gdi/readers.h"
+#include "gdi/render.h"
 #include "gdi/wmf/wmfformat.h"
 
 #include <QDir>
@@ -145,4 +147,42 @@ TEST_F(KvConvert, StatisticsNameTheRecordsOfBothFormats)
     EXPECT_TRUE(wmf.out.contains("RECTANGLE(0x041B)=1")) << wmf.out.toStdString();
     EXPECT_TRUE(wmf.out.contains("SETWINDOWEXT(0x020C)=1")) << wmf.out.toStdString();
     EXPECT_FALSE(wmf.out.contains("UNKNOWN")) << wmf.out.toStdString();
+}
+
+// Images come out as opaque 24-bit PNG whose pixels are the rendering's, for a real spool
+// page (text, rules, bitmaps) as for a drawn one.
+TEST_F(KvConvert, PngPagesAreOpaqueRgbWithTheRenderedPixels)
+{
+    const auto corpus = kvtest::corpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "no corpus";
+    const QString spool = *corpus + "/emf/spool-EMFSpool_0001.emf";
+    ASSERT_TRUE(QFileInfo::exists(spool));
+    loadCompatibleFaces();  // as the tool does, so that text draws in the same faces
+    for (const QString& input : {emf_, spool}) {
+        const QString png = dir_.filePath("rgb.png");
+        ASSERT_EQ(kvconvert({"--width", "620", input, png}).exitCode, 0);
+        QFile file(png);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray head = file.read(26);
+        ASSERT_EQ(head.size(), 26);
+        EXPECT_EQ(head.mid(12, 4), QByteArray("IHDR"));
+        EXPECT_EQ(int(head[24]), 8);  // bits a sample
+        EXPECT_EQ(int(head[25]), 2);  // colour type: RGB, no alpha
+        const PicturePtr picture = readMetafileFile(input, DeviceCaps{1920, 1080, 508, 286});
+        ASSERT_TRUE(picture);
+        const QImage expected = renderPicture(*picture, 620).convertToFormat(QImage::Format_RGB32);
+        const QImage written = QImage(png).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(written.size(), expected.size()) << input.toStdString();
+        EXPECT_TRUE(written == expected) << input.toStdString();
+    }
+}
+
+TEST_F(KvConvert, AnOutputThatCannotBeWrittenIsReported)
+{
+    const QString png = dir_.filePath("no-such-folder/page.png");
+    const ToolRun run = kvconvert({emf_, png});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("no-such-folder/page.png")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(png));
 }
