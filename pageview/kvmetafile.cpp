@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
 #include <QTextOption>
@@ -117,7 +118,11 @@ void KVMETAFILE::paintMarks(QPainter& painter)
 
 void KVMETAFILE::paintPage(QPainter& painter)
 {
-    const QByteArray key = cacheKey();
+    // The engine's device is where the pixels go: under QWidget::render that is the target
+    // image, not the widget that painter.device() names.
+    const QPaintDevice* target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatioF() : devicePixelRatioF();
+    const QByteArray key = cacheKey(ratio);
     if (key.isEmpty()) {
         Paint(painter);
         return;
@@ -130,7 +135,7 @@ void KVMETAFILE::paintPage(QPainter& painter)
         painter.drawImage(QPoint(0, 0), cached->image);
         return;
     }
-    const SheetView view = sheetView();
+    const SheetView view = sheetView(ratio);
     QImage image(view.devicePixels(), QImage::Format_RGB32);
     image.setDevicePixelRatio(view.devicePixelRatio);
     image.fill(QColor(gdi::toQRgb(view.background)));
@@ -173,11 +178,11 @@ void KVMETAFILE::Paint(QPainter& painter)
     drawInnerShadow(dc, view);
 }
 
-SheetView KVMETAFILE::sheetView() const
+SheetView KVMETAFILE::sheetView(std::optional<qreal> ratio) const
 {
     SheetView v;
     v.size = size();
-    v.devicePixelRatio = devicePixelRatioF();
+    v.devicePixelRatio = ratio.value_or(devicePixelRatioF());
     v.width = nWidth;
     v.height = nHeight;
     v.xOrigin = nXorig;
@@ -204,11 +209,11 @@ SheetView KVMETAFILE::sheetView() const
     return v;
 }
 
-QByteArray KVMETAFILE::cacheKey() const
+QByteArray KVMETAFILE::cacheKey(std::optional<qreal> ratio) const
 {
     if (cCaption.isEmpty() || unreadableFile_ == cCaption || nWidth <= 0 || nHeight <= 0 || width() <= 0 || height() <= 0)
         return {};
-    return sheetView().key(cCaption, pageStamp_);
+    return sheetView(ratio).key(cCaption, pageStamp_);
 }
 
 void KVMETAFILE::renderAhead(const QString& file)

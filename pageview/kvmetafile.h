@@ -109,9 +109,11 @@ private:
     void reportMissingFile();
     void refresh();
     bool showsSheet() const { return !cCaption.isEmpty() || !unreadableFile_.isEmpty(); }
-    SheetView sheetView() const;
+    // What the control shows, at `ratio` device pixels a pixel (nothing: the screen's; a
+    // painter onto an image of another ratio, as QWidget::render makes, gives its own).
+    SheetView sheetView(std::optional<qreal> ratio = std::nullopt) const;
     // The cache key of what the control shows now; empty when it shows no page.
-    QByteArray cacheKey() const;
+    QByteArray cacheKey(std::optional<qreal> ratio = std::nullopt) const;
     void drawUnreadableNote(QPainter& painter) const;
 
     QString alertedFile_;     // the missing-file alert comes once per file name
