@@ -344,14 +344,12 @@ BitmapPtr readBitmap(Context& ctx, const ByteReader& record, uint32_t offBmi, ui
     if (!info.ok() || !bits.ok())
         return bitmap;
     const auto infoBytes = info.bytes(cbBmi);
-    const auto header = readDibHeader(infoBytes);
-    if (!header)
-        return bitmap;
-    const uint64_t pixels = uint64_t(std::abs(int64_t(header->width))) * uint64_t(std::abs(int64_t(header->height)));
-    if (pixels > ctx.pixelsLeft)
+    const auto bitBytes = bits.bytes(cbBits);
+    const uint64_t pixels = dibDecodedPixels(infoBytes, bitBytes);
+    if (pixels == 0 || pixels > ctx.pixelsLeft)
         return bitmap;
     ctx.pixelsLeft -= pixels;
-    bitmap->image = decodeDib(infoBytes, bits.bytes(cbBits), usage, {}, flags);
+    bitmap->image = decodeDib(infoBytes, bitBytes, usage, {}, flags);
     return bitmap;
 }
 
