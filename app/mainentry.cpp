@@ -7,6 +7,7 @@
 #include "platform/dirs.h"
 #include "platform/inivalues.h"
 #include "platform/notify.h"
+#include "platform/terminationflag.h"
 #include "print/procedural.h"
 
 #include <QThread>
@@ -29,13 +30,23 @@ std::optional<QStringList> pagesToShow(const QString& spoolDirectory)
         stop(problem);
         return std::nullopt;
     }
-    QStringList pages = gatherPageFiles(spoolDirectory);
-    if (pages.isEmpty()) {
-        stop(KV_GL(QStringLiteral("No page files (tmp*.emf, tmp*.wmf) were found in the spool directory "))
-             + u'"' + spoolDirectory + u'"');
+    const GatheredPages gathered = gatherPageFiles(spoolDirectory);
+    const QString leftAlone = leftAloneNote(gathered, spoolDirectory);
+    if (gathered.files.isEmpty()) {
+        QString text = KV_GL(QStringLiteral("No page files (tmp*.emf, tmp*.wmf) were found in the spool directory "))
+                       + u'"' + spoolDirectory + u'"';
+        if (!leftAlone.isEmpty())
+            text += u'\n' + leftAlone;
+        stop(text);
         return std::nullopt;
     }
-    return pages;
+    if (!leftAlone.isEmpty()) {
+        alertBox(leftAlone.toStdString());
+        // Nothing has been moved yet, so an end requested meanwhile leaves nothing behind.
+        if (terminationRequested())
+            return std::nullopt;
+    }
+    return gathered.files;
 }
 
 // A hand-off file written into a directory that others can write is never read: the report

@@ -1,5 +1,7 @@
 #include "app/terminationrequest.h"
 
+#include "platform/terminationflag.h"
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <fcntl.h>
@@ -13,9 +15,10 @@ namespace {
 
 int gSignalPipe[2] = {-1, -1};
 
-// Only a write is safe here; the window work happens in the event loop.
+// Only an atomic store and a write are safe here; the window work happens in the event loop.
 extern "C" void onTerminationRequest(int signal)
 {
+    noteTerminationRequest();
     const char byte = char(signal);
     [[maybe_unused]] const ssize_t written = ::write(gSignalPipe[1], &byte, 1);
 }

@@ -40,8 +40,9 @@ QRectF frameOf(const EmfHeader& h, QPointF pxPerMm)
     if (frame.width() > 0 && frame.height() > 0)
         return frame;
     const RectL& b = h.bounds;
-    return QRectF(QPointF(b.left * 100 / pxPerMm.x(), b.top * 100 / pxPerMm.y()),
-                  QPointF((b.right + 1) * 100 / pxPerMm.x(), (b.bottom + 1) * 100 / pxPerMm.y()));
+    // In floating point: the bounds of a damaged header may be anywhere in the int32 range.
+    return QRectF(QPointF(b.left * 100.0 / pxPerMm.x(), b.top * 100.0 / pxPerMm.y()),
+                  QPointF((b.right + 1.0) * 100 / pxPerMm.x(), (b.bottom + 1.0) * 100 / pxPerMm.y()));
 }
 
 class Player {

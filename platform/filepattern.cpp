@@ -1,7 +1,5 @@
 #include "filepattern.h"
 
-#include <QDir>
-
 namespace kv {
 
 bool wildcardMatch(const QString& text, const QString& pattern)
@@ -35,18 +33,6 @@ bool matchesFilePattern(const QString& fileName, const QString& pattern)
         return false;
     return wildcardMatch(fileName.left(nameDot), pattern.left(patternDot))
         && wildcardMatch(fileName.mid(nameDot + 1), pattern.mid(patternDot + 1));
-}
-
-QStringList listMatching(const QString& directory, const QString& pattern)
-{
-    QStringList result;
-    const QDir dir(directory);
-    const QStringList names = dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& name : names) {
-        if (matchesFilePattern(name, pattern))
-            result << dir.filePath(name);
-    }
-    return result;
 }
 
 } // namespace kv

@@ -11,6 +11,7 @@
 #include "platform/inivalues.h"
 #include "platform/notify.h"
 #include "platform/settings.h"
+#include "platform/terminationflag.h"
 #include "previewset.h"
 #include "previewwindow.h"
 
@@ -53,10 +54,17 @@ std::unique_ptr<KORVELLE> KORVELLE::New(TPrinter* device, bool show)
         stopBox(moved.refusal.toStdString());
         return nullptr;
     }
-    for (const QString& failed : moved.failedMoves)
-        alertBox((failed + QStringLiteral(" could not be renamed.")).toStdString());
     self->aFiles = moved.files;
+    self->oSetDir = moved.directory;
     setDevicePages(*device, moved.files);
+    for (const QString& failed : moved.failedMoves) {
+        alertBox((failed + QStringLiteral(" could not be renamed.")).toStdString());
+        // Ended while the box was up: the pages already moved go, as when the window closes.
+        if (terminationRequested()) {
+            self->End();
+            return nullptr;
+        }
+    }
 
     self->lCloseLangDBF = openLanguageTable(QStringLiteral("KORVELLE.DBF"));
     self->readPageGeometry();
@@ -153,13 +161,13 @@ void KORVELLE::End()
     if (lCloseLangDBF)
         closeLanguageTable();
     lCloseLangDBF = false;
-    // Exactly the files this preview moved: the device's list is the moved names.
-    for (const QString& file : aFiles) {
-        // A directory that was gathered as a page is not a file to delete.
-        const QFileInfo info(file);
-        if (info.isFile() || info.isSymLink())
-            QFile::remove(file);
-    }
+    // Exactly the files this preview moved, through the directory they were moved into.
+    if (oSetDir)
+        for (const QString& file : std::as_const(aFiles))
+            oSetDir->removePage(file);
+    // The device would delete them again by their paths, which need not lead there any more.
+    if (oDevice)
+        setDevicePages(*oDevice, {});
 }
 
 gdi::ColorRef KORVELLE::GetColor(const QString& cText, gdi::ColorRef nDefault) const

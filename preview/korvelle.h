@@ -32,6 +32,7 @@ namespace kv {
 
 class TPrinter;
 class KVMETAFILE;
+class SetDirectory;
 class SaveProgress;
 class PreviewWindow;
 class ButtonBar;
@@ -115,6 +116,8 @@ public:
     QString cIni;
     TPrinter* oDevice = nullptr;
     QStringList aFiles;
+    // Where aFiles were moved; they are deleted through it (previewset.h).
+    std::shared_ptr<const SetDirectory> oSetDir;
     QString cMetaFormat = QStringLiteral("EMF");
     std::array<BarButtonWidget*, 4> aPageBtn{};
     int nTotalPages = 0;

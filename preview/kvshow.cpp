@@ -296,9 +296,10 @@ void KORVELLE::CloseHandler()
     oFactor = nullptr;
     aPageBtn.fill(nullptr);
     oTwoPages = oZoom = nullptr;
+    // The pages go first, through the set directory; the device then has none left to delete.
+    End();
     if (oDevice)
         endDevice(*oDevice);
-    End();
     oWnd = nullptr;
     lDone = true;
     if (openPreviews().erase(this))

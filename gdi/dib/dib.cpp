@@ -148,17 +148,43 @@ QImage::Format outputFormat(bool hasAlpha)
     return hasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
 }
 
+// A JPEG or PNG stream inside a DIB, set to decode no larger than the header says where the
+// codec can shrink while decoding.
+class EmbeddedStream {
+public:
+    // The JPEG reader shrinks by whole factors while decoding, then scales the rest.
+    EmbeddedStream(const DibHeader& h, std::span<const uint8_t> bits)
+        : data_(QByteArray::fromRawData(reinterpret_cast<const char*>(bits.data()), qsizetype(bits.size()))),
+          buffer_(&data_), reader_(&buffer_, h.compression == BI_PNG ? "png" : "jpeg")
+    {
+        reader_.setAutoDetectImageFormat(false);
+        reader_.setAllocationLimit(int(kPagePixelBudget * 4 / (1 << 20)));
+        const QSize stored = reader_.size();
+        if (!withinCaps(stored.width(), stored.height()))
+            return;
+        decodeSize_ = stored;
+        // Qt's PNG reader takes a scaled size too, but scales only after decoding the whole.
+        const QSize wanted(h.width, h.height);
+        if (h.compression == BI_JPEG && wanted.width() < stored.width() && wanted.height() < stored.height()) {
+            reader_.setScaledSize(wanted);
+            decodeSize_ = wanted;
+        }
+    }
+
+    // Empty when the stream is not one the caps allow.
+    QSize decodeSize() const { return decodeSize_; }
+    QImage read() { return decodeSize_.isEmpty() ? QImage() : reader_.read(); }
+
+private:
+    QByteArray data_;
+    QBuffer buffer_;
+    QImageReader reader_;
+    QSize decodeSize_;
+};
+
 QImage decodeEmbedded(const DibHeader& h, std::span<const uint8_t> bits)
 {
-    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bits.data()), qsizetype(bits.size()));
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer, h.compression == BI_PNG ? "png" : "jpeg");
-    reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(int(kMaxDibPixels * 4 / (1 << 20)));
-    const QSize size = reader.size();
-    if (!withinCaps(size.width(), size.height()))
-        return {};
-    QImage image = reader.read();
+    QImage image = EmbeddedStream(h, bits).read();
     if (image.isNull())
         return {};
     image = image.convertToFormat(outputFormat(image.hasAlphaChannel()));
@@ -294,6 +320,20 @@ QImage decodeDib(std::span<const uint8_t> bitmapInfo, std::span<const uint8_t> b
     if (isRle(header->compression))
         return decodeRleBits(*format, bits);
     return decodeRows(*format, bits, flags);
+}
+
+uint64_t dibDecodedPixels(std::span<const uint8_t> bitmapInfo, std::span<const uint8_t> bits)
+{
+    const std::optional<DibHeader> header = readDibHeader(bitmapInfo);
+    if (!header || !isDecodable(*header))
+        return 0;
+    if (!isEmbedded(header->compression))
+        return uint64_t(header->width) * uint64_t(header->height);
+    const QSize size = EmbeddedStream(*header, bits).decodeSize();
+    if (size.isEmpty())
+        return 0;
+    // The decoded picture is scaled to the header's size afterwards: both are held at once.
+    return uint64_t(size.width()) * uint64_t(size.height()) + uint64_t(header->width) * uint64_t(header->height);
 }
 
 QImage decodePackedDib(std::span<const uint8_t> packed, uint32_t usage, std::span<const QRgb> dcPalette,

@@ -60,6 +60,10 @@ enum : uint32_t {
 // (10200 x 13200) still fits.
 inline constexpr int64_t kMaxDibSide = 1 << 16;
 inline constexpr int64_t kMaxDibPixels = int64_t(1) << 28;
+// Decoded bitmap pixels one page may hold in all its bitmaps together (256 MB at four bytes a
+// pixel): a small file must not be able to ask for gigabytes through huge declared sizes or a
+// huge picture behind a small header.
+inline constexpr uint64_t kPagePixelBudget = uint64_t(1) << 26;
 
 // The fields of a DIB header that locating and decoding the bits need.
 struct DibHeader {
@@ -99,6 +103,12 @@ std::optional<uint64_t> dibBitsSize(const DibHeader& header);
 QImage decodeDib(std::span<const uint8_t> bitmapInfo, std::span<const uint8_t> bits,
                  uint32_t usage = DIB_RGB_COLORS, std::span<const QRgb> dcPalette = {},
                  uint32_t flags = 0);
+
+// How many pixels decodeDib allocates for this DIB, to count against kPagePixelBudget before
+// decoding: the header's size, or for an embedded JPEG or PNG the size its codec decodes at
+// (JPEG shrinks to the header's size while decoding; PNG decodes whole). 0 when the stream
+// cannot be decoded.
+uint64_t dibDecodedPixels(std::span<const uint8_t> bitmapInfo, std::span<const uint8_t> bits);
 
 // Decodes a packed DIB (BITMAPINFO immediately followed by the bits), as brush records hold.
 QImage decodePackedDib(std::span<const uint8_t> packed, uint32_t usage = DIB_RGB_COLORS,

@@ -145,10 +145,14 @@ bool plgBlt(ByteReader& r, Context& c)
 // StretchDIBits and SetDIBitsToDevice count source rows of a bottom-up DIB from the bottom.
 int32_t topRow(const BitmapPtr& bitmap, std::span<const uint8_t> info, int32_t ySrc, int32_t cySrc, int32_t firstScan)
 {
+    // Worked out wide: a damaged record's INT32_MIN would overflow, and the result only needs
+    // to say "outside the bitmap", which the saturated value still does.
     const auto header = readDibHeader(info);
-    if (!bitmap || bitmap->image.isNull() || !header || header->topDown)
-        return ySrc - firstScan;
-    return bitmap->image.height() - (ySrc - firstScan) - cySrc;
+    const int64_t fromTop = int64_t(ySrc) - firstScan;
+    const int64_t row = !bitmap || bitmap->image.isNull() || !header || header->topDown
+        ? fromTop
+        : bitmap->image.height() - fromTop - cySrc;
+    return int32_t(std::clamp<int64_t>(row, INT32_MIN, INT32_MAX));
 }
 
 bool stretchDiBits(ByteReader& r, Context& c)
@@ -340,14 +344,12 @@ BitmapPtr readBitmap(Context& ctx, const ByteReader& record, uint32_t offBmi, ui
     if (!info.ok() || !bits.ok())
         return bitmap;
     const auto infoBytes = info.bytes(cbBmi);
-    const auto header = readDibHeader(infoBytes);
-    if (!header)
-        return bitmap;
-    const uint64_t pixels = uint64_t(std::abs(int64_t(header->width))) * uint64_t(std::abs(int64_t(header->height)));
-    if (pixels > ctx.pixelsLeft)
+    const auto bitBytes = bits.bytes(cbBits);
+    const uint64_t pixels = dibDecodedPixels(infoBytes, bitBytes);
+    if (pixels == 0 || pixels > ctx.pixelsLeft)
         return bitmap;
     ctx.pixelsLeft -= pixels;
-    bitmap->image = decodeDib(infoBytes, bits.bytes(cbBits), usage, {}, flags);
+    bitmap->image = decodeDib(infoBytes, bitBytes, usage, {}, flags);
     return bitmap;
 }
 

@@ -4,6 +4,7 @@
 // fields) and appends the parsed records; false means the record was malformed and is
 // skipped. Not for use outside the EMF reader (gdi/emf/).
 #include "gdi/core/records.h"
+#include "gdi/dib/dib.h"
 
 #include "platform/bytereader.h"
 
@@ -19,9 +20,8 @@ struct Context {
     std::vector<rec::Record>& out;
     // Where the EMF+ records of comments go (null: comments are not looked into).
     plus::StreamBuilder* plus = nullptr;
-    // Decoded bitmap pixels a page may still hold: a small corrupt file must not be able to
-    // ask for gigabytes through compressed bitmaps of huge declared sizes.
-    uint64_t pixelsLeft = uint64_t(1) << 27;
+    // Decoded bitmap pixels the page may still hold.
+    uint64_t pixelsLeft = kPagePixelBudget;
 };
 
 using Handler = bool (*)(ByteReader& r, Context& ctx);

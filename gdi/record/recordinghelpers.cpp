@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kv::gdi {
 
@@ -135,10 +136,25 @@ QImage recordableImage(const ImageDraw& image, bool* needsAlpha)
     return out;
 }
 
+namespace {
+
+// Far-off or not-a-number coordinates of a damaged record stop at the edge of what a bounds
+// rectangle can hold instead of wrapping around.
+int32_t clampedToInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lowest = std::numeric_limits<int32_t>::min();
+    constexpr double highest = std::numeric_limits<int32_t>::max();
+    return int32_t(std::clamp(value, lowest, highest));
+}
+
+} // namespace
+
 RectL inclusiveBounds(const QRectF& rect)
 {
-    return RectL{int32_t(std::floor(rect.left())), int32_t(std::floor(rect.top())),
-                 int32_t(std::ceil(rect.right())) - 1, int32_t(std::ceil(rect.bottom())) - 1};
+    return RectL{clampedToInt32(std::floor(rect.left())), clampedToInt32(std::floor(rect.top())),
+                 clampedToInt32(std::ceil(rect.right()) - 1), clampedToInt32(std::ceil(rect.bottom()) - 1)};
 }
 
 } // namespace kv::gdi

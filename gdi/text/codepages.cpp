@@ -104,14 +104,37 @@ const char* codePageOf(uint8_t charSet)
     }
 }
 
-// One converter per code page, opened on first use; (iconv_t)-1 when the C library lacks it.
+// A converter carries its shift state between calls, so threads cannot share one: each thread
+// opens its own per code page on first use, and closes them when it ends.
+class ThreadConverters {
+public:
+    ThreadConverters() = default;
+    ThreadConverters(const ThreadConverters&) = delete;
+    ThreadConverters& operator=(const ThreadConverters&) = delete;
+    ~ThreadConverters()
+    {
+        for (const auto& [codePage, cd] : converters_)
+            if (cd != iconv_t(-1))
+                iconv_close(cd);
+    }
+
+    // (iconv_t)-1 when the C library lacks the code page.
+    iconv_t of(const char* codePage)
+    {
+        auto [it, inserted] = converters_.try_emplace(codePage, iconv_t(-1));
+        if (inserted)
+            it->second = iconv_open("UTF-16LE", codePage);
+        return it->second;
+    }
+
+private:
+    std::unordered_map<const char*, iconv_t> converters_;
+};
+
 iconv_t converterFor(const char* codePage)
 {
-    static std::unordered_map<const char*, iconv_t> converters;
-    auto [it, inserted] = converters.try_emplace(codePage, iconv_t(-1));
-    if (inserted)
-        it->second = iconv_open("UTF-16LE", codePage);
-    return it->second;
+    thread_local ThreadConverters converters;
+    return converters.of(codePage);
 }
 
 std::u16string decodeLatin1(std::string_view bytes)

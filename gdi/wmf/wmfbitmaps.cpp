@@ -16,6 +16,10 @@ BitmapPtr WmfParser::readDib(ByteReader& p, uint32_t usage)
     const size_t infoSize = dibInfoSize(*header, usage);
     if (infoSize > packed.size())
         return nullptr;
+    const uint64_t pixels = dibDecodedPixels(packed.first(infoSize), packed.subspan(infoSize));
+    if (pixels == 0 || pixels > pixelsLeft_)
+        return nullptr;
+    pixelsLeft_ -= pixels;
     // Palette-indexed DIBs are decoded against the default palette: the file's logical
     // palette is not known to a parse that runs before playback.
     QImage image = decodeDib(packed.first(infoSize), packed.subspan(infoSize), usage);

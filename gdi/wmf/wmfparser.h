@@ -1,6 +1,7 @@
 #pragma once
 // Inside the WMF reader: one pass over a Windows metafile's records, each translated into
 // its EMF equivalent. Kept private to the reader's source files.
+#include "gdi/dib/dib.h"
 #include "platform/bytereader.h"
 #include "gdi/core/records.h"
 #include "gdi/wmf/wmfformat.h"
@@ -135,6 +136,7 @@ private:
     uint32_t emfSize_ = 0;
     bool emfComplete_ = false;
     uint16_t function_ = 0;  // the record being handled
+    uint64_t pixelsLeft_ = kPagePixelBudget;  // decoded bitmap pixels the page may still hold
 };
 
 } // namespace kv::gdi

@@ -6,6 +6,7 @@
 #include "print/procedural.h"
 
 #include <QWidget>
+#include <unistd.h>
 
 namespace kvtest {
 namespace {
@@ -67,6 +68,22 @@ TEST_F(MainEntryTest, ASecondPreviewTakesTheNextSetAndDeletesNothingOfTheFirst)
     EXPECT_EQ(seen.setFiles,
               (QStringList{"E0010001.emf", "E0010002.emf", "E0020001.emf", "E0020002.emf"}));
     EXPECT_EQ(entryNames(setDir()), (QStringList{"E0010001.emf", "E0010002.emf"}));
+}
+
+TEST_F(MainEntryTest, APlantedLinkInPlaceOfTheSetDirectoryStopsWithItsNameAndTouchesNothing)
+{
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.path() + QStringLiteral("/E0000001.emf");
+    writePageFile(victim);
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path()).constData(), QFile::encodeName(setDir()).constData()), 0);
+    writePages(2);
+    writeHandoff();
+    const SeenPreview seen = runPreviewAndClose([] { kv::MAIN(); }, spool.path());
+    EXPECT_FALSE(seen.shown);
+    ASSERT_EQ(stopTexts().size(), 1u);
+    EXPECT_NE(stopTexts()[0].find(setDir().toStdString()), std::string::npos) << stopTexts()[0];
+    EXPECT_EQ(entryNames(elsewhere.path()), QStringList{"E0000001.emf"});
+    EXPECT_EQ(entryNames(spool.path()), (QStringList{"korvelle", "tmp0001.emf", "tmp0002.emf"}));
 }
 
 TEST_F(MainEntryTest, TitleCarriesTheApplicationNameFromTheSettingsFile)
