@@ -1,36 +1,16 @@
 // A save whose last bytes do not reach the disk must fail and leave the old file, even when
 // every write call before the final flush was accepted into the buffer.
 #include "platform/savefile.h"
+#include "common/filesizelimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
-// Files of this process may not grow beyond `bytes` while it lives (a disk that is full).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{bytes, saved_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
+using kvtest::FileSizeLimit;
 
 QByteArray contents(const QString& path)
 {

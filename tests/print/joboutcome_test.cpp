@@ -3,13 +3,12 @@
 #include "printtestenv.h"
 
 #include "print/printjob.h"
+#include "common/filesizelimit.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -74,27 +73,7 @@ TEST_F(PrintTest, AFolderThatCannotBeMadeIsNamedWithTheReason)
     EXPECT_EQ(filesIn(pdfDir()), QStringList{QStringLiteral("blocker")});
 }
 
-// A file-size limit stands in for a full disk: every write past it fails.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
+using kvtest::FileSizeLimit;
 
 TEST_F(PrintTest, APdfThatDoesNotFitOnTheDiskIsNotLeftHalfWritten)
 {
