@@ -7,6 +7,8 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 namespace kv::gdi {
 
@@ -105,10 +107,26 @@ void PainterDevice::drawGlyphs(const TextRun& run)
 }
 
 // A character the substitute face lacks: Qt's own font fallback finds a face that has it.
+// Qt rasterises small glyphs through FreeType and caches them, judging "small" without the
+// font's stretch; a glyph stretched thousands of pixels wide overflows FreeType's rasteriser and
+// Qt then copies from a bitmap that is not there. A glyph that large on the device is filled
+// from its outline instead, which Qt's own rasteriser draws at any size.
 void PainterDevice::drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition)
 {
-    painter_.setFont(run.font->font);
-    painter_.drawText(localPosition, QString(c));
+    constexpr double kLargestRasterGlyph = 256;  // device pixels, either way
+    const QFont& font = run.font->font;
+    const QTransform& toDevice = painter_.worldTransform();
+    const double widening = font.stretch() > 0 ? font.stretch() / 100.0 : 1.0;
+    const double deviceWidth = std::hypot(toDevice.m11(), toDevice.m12()) * widening * font.pixelSize();
+    const double deviceHeight = std::hypot(toDevice.m21(), toDevice.m22()) * font.pixelSize();
+    if (std::max(deviceWidth, deviceHeight) <= kLargestRasterGlyph) {
+        painter_.setFont(font);
+        painter_.drawText(localPosition, QString(c));
+        return;
+    }
+    QPainterPath outline;
+    outline.addText(localPosition, font, QString(c));
+    painter_.fillPath(outline, run.color);
 }
 
 // GDI draws the lines from the first origin to the end of the last character's advance.

@@ -140,3 +140,28 @@ TEST(PainterText, NopRasterOperationDrawsNoGlyphs)
     c.dev().drawText(run);
     EXPECT_EQ(inkCount(c.finish()), 0);
 }
+
+// A character the face lacks (CJK in a Latin face), four pixels high and stretched to fifty times
+// its width: FreeType's rasteriser overflows on a glyph that wide, and Qt then read from a null
+// bitmap (found by fuzz_wmf; its input is kept in fuzz/corpus/wmf). It is drawn, from its outline.
+TEST(PainterText, AFallbackGlyphStretchedThousandsOfPixelsWideIsDrawn)
+{
+    QImage image(2048, 64, QImage::Format_RGB32);  // wide enough for much of the glyph
+    image.fill(kWhite);
+    {
+        QPainter painter(&image);
+        PainterDevice device(painter, DeviceCaps{});
+        LogFont lf;
+        lf.faceName = u"Arial";
+        lf.height = -4;
+        const ResolvedFontPtr wide = resolveFont(lf, -4, 400);
+        ASSERT_GT(wide->font.stretch(), 1000) << "the case needs a strongly stretched font";
+        TextRun run;
+        run.text = u"\u5300";
+        run.font = wide;
+        run.color = Qt::black;
+        run.origins.push_back(QPointF(0, 40));
+        device.drawText(run);
+    }
+    EXPECT_TRUE(inkBounds(image).has_value());
+}
