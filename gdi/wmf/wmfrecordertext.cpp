@@ -110,8 +110,12 @@ void WmfRecorder::drawImage(const ImageDraw& image)
     if (t.m12() == 0 && t.m21() == 0 && t.type() <= QTransform::TxScale) {
         dest = QRectF(t.dx(), t.dy(), source.width() * t.m11(), source.height() * t.m22());
     } else {
-        // A WMF cannot turn a picture: it is drawn turned into an upright one first.
-        const QRect box = area.toAlignedRect();
+        // A WMF cannot turn a picture: it is drawn turned into an upright one first, only
+        // as far as the reference surface reaches (a damaged transform can ask for a picture
+        // of gigabytes that no page would show).
+        const QRect box = area.toAlignedRect().intersected(QRect(0, 0, reference_.horzRes, reference_.vertRes));
+        if (box.isEmpty())
+            return;
         QImage upright(box.size(), QImage::Format_ARGB32_Premultiplied);
         upright.fill(Qt::transparent);
         QPainter p(&upright);

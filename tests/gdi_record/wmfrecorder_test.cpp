@@ -146,6 +146,27 @@ TEST(WmfRecorder, LargeReferencesAreScaledIntoSixteenBits)
     }
 }
 
+TEST(WmfRecorder, ATurnedPictureFarBeyondTheSurfaceIsRecordedOnlyWhereTheSurfaceIs)
+{
+    WmfRecorder recorder(kRef);
+    ImageDraw image;
+    image.source = QImage(4, 4, QImage::Format_RGB32);
+    image.source.fill(Qt::red);
+    // Turned and blown up to millions of pixels a side, as a damaged page asked for.
+    image.toDevice = QTransform().rotate(30).scale(1e6, 1e6);
+    image.deviceQuad = image.toDevice.map(QPolygonF(QRectF(0, 0, 4, 4)));
+    recorder.drawImage(image);
+    const PicturePtr picture = readWmf(recorder.finish(), kRef);
+    ASSERT_TRUE(picture);
+    const auto blts = kvtest::recordsOf<rec::Blt>(*picture);
+    ASSERT_FALSE(blts.empty()) << "the part on the surface is drawn";
+    for (const rec::Blt& blt : blts) {
+        ASSERT_TRUE(blt.source);
+        EXPECT_LE(blt.source->image.width(), kRef.horzRes);
+        EXPECT_LE(blt.source->image.height(), kRef.vertRes);
+    }
+}
+
 TEST(WmfRecorder, PlaceableHeaderIsOptional)
 {
     auto draw = [](Dc& dc) { dc.rectangle(RectL{1, 1, 5, 5}); };
