@@ -188,14 +188,7 @@ SheetView KVMETAFILE::sheetView(std::optional<qreal> ratio) const
     v.xOrigin = nXorig;
     v.yOrigin = nYorig;
     v.yFactor = lZoom ? nyfactor : 1.0;
-    v.xOffset = nPrnXOffset;
-    v.yOffset = nPrnYOffset;
-    v.pageWidth = nPageWidth;
-    v.pageHeight = nPageHeight;
-    v.physWidth = nPhysWidth;
-    v.physHeight = nPhysHeight;
-    v.dpiX = nLogPixelX;
-    v.dpiY = nLogPixelY;
+    v.printer = {nPageWidth, nPageHeight, nPrnXOffset, nPrnYOffset, nPhysWidth, nPhysHeight, nLogPixelX, nLogPixelY};
     v.border = lBorder;
     v.borderColor = nPageBorColor;
     v.shadow = lShadow;

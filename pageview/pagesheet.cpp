@@ -38,7 +38,8 @@ gdi::ObjectPtr solidPen(int width, gdi::ColorRef color)
 
 gdi::RectL paper(const SheetView& v)
 {
-    return {trunc0(-v.xOffset), trunc0(-v.yOffset), trunc0(v.pageWidth - v.xOffset), trunc0(v.pageHeight - v.yOffset)};
+    const PageViewPrinter& p = v.printer;
+    return {trunc0(-p.xOffset), trunc0(-p.yOffset), trunc0(p.horzRes - p.xOffset), trunc0(p.vertRes - p.yOffset)};
 }
 
 } // namespace
@@ -53,7 +54,8 @@ QByteArray SheetView::key(const QString& file, const QByteArray& fileStamp) cons
     QByteArray key;
     QDataStream out(&key, QIODevice::WriteOnly);
     out << file << fileStamp << devicePixels() << size << devicePixelRatio << width << height << xOrigin << yOrigin
-        << yFactor << xOffset << yOffset << pageWidth << pageHeight << physWidth << physHeight << dpiX << dpiY << border
+        << yFactor << printer.xOffset << printer.yOffset << printer.horzRes << printer.vertRes << printer.physWidth
+        << printer.physHeight << printer.dpiX << printer.dpiY << border
         << borderColor << shadow << shadowDeep << shadowWidth << shadowColor << background << wmfPages
         << screen.horzRes << screen.vertRes << screen.horzSizeMm << screen.vertSizeMm << screen.logPixelsX << screen.logPixelsY;
     return key;
@@ -61,16 +63,7 @@ QByteArray SheetView::key(const QString& file, const QByteArray& fileStamp) cons
 
 QRectF sheetPlayRect(const SheetView& v, const gdi::EmfHeader& page)
 {
-    PageViewPrinter printer;
-    printer.horzRes = v.pageWidth;
-    printer.vertRes = v.pageHeight;
-    printer.xOffset = v.xOffset;
-    printer.yOffset = v.yOffset;
-    printer.physWidth = v.physWidth;
-    printer.physHeight = v.physHeight;
-    printer.dpiX = v.dpiX;
-    printer.dpiY = v.dpiY;
-    return pageViewPlayRect(page, printer);
+    return pageViewPlayRect(page, v.printer);
 }
 
 QTransform sheetToControl(const SheetView& v)
@@ -79,12 +72,12 @@ QTransform sheetToControl(const SheetView& v)
     if (windowWidth == 0 || windowHeight == 0)
         return {};
     const double sx = v.size.width() / windowWidth, sy = trunc0(v.yFactor * v.size.height()) / windowHeight;
-    return QTransform(sx, 0, 0, sy, -trunc0(v.xOrigin - v.xOffset) * sx, -trunc0(v.yOrigin - v.yOffset) * sy);
+    return QTransform(sx, 0, 0, sy, -trunc0(v.xOrigin - v.printer.xOffset) * sx, -trunc0(v.yOrigin - v.printer.yOffset) * sy);
 }
 
 void drawPaper(gdi::Dc& dc, const SheetView& v)
 {
-    dc.setWindowOrg(trunc0(v.xOrigin - v.xOffset), trunc0(v.yOrigin - v.yOffset));
+    dc.setWindowOrg(trunc0(v.xOrigin - v.printer.xOffset), trunc0(v.yOrigin - v.printer.yOffset));
     dc.setMapMode(gdi::MM_ANISOTROPIC);
     dc.setWindowExt(trunc0(v.width), trunc0(v.height));
     dc.setViewportExt(v.size.width(), trunc0(v.yFactor * v.size.height()));
@@ -92,7 +85,7 @@ void drawPaper(gdi::Dc& dc, const SheetView& v)
     if (v.border) {
         const gdi::ObjectPtr previous = dc.state().pen;
         dc.selectObject(solidPen(0, v.borderColor));
-        dc.rectangle({-2, -2, trunc0(v.pageWidth - 2 * v.xOffset), trunc0(v.pageHeight - 2 * v.yOffset)});
+        dc.rectangle({-2, -2, trunc0(v.printer.horzRes - 2 * v.printer.xOffset), trunc0(v.printer.vertRes - 2 * v.printer.yOffset)});
         dc.selectObject(previous);
     }
 }

@@ -6,6 +6,8 @@
 #include "gdi/core/records.h"
 #include "gdi/core/types.h"
 
+#include "pageview/pageviewplacement.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QRectF>
@@ -21,10 +23,7 @@ struct SheetView {
     double width = 0, height = 0;     // logical window extent
     double xOrigin = 0, yOrigin = 0;  // origin while zoomed
     double yFactor = 1;               // viewport height factor while zoomed
-    double xOffset = 0, yOffset = 0;  // the printer's printing offsets
-    double pageWidth = 0, pageHeight = 0;
-    double physWidth = 0, physHeight = 0;
-    double dpiX = 0, dpiY = 0;
+    PageViewPrinter printer;          // the sheet the page lies on
     bool border = false;
     gdi::ColorRef borderColor = 0;
     bool shadow = true;
