@@ -6,6 +6,7 @@
 // equivalents by the WMF reader) in a form that needs no further byte access. Readers make
 // these once per page; the player replays them onto a Dc as often as it is asked to.
 #include "gdi/core/objects.h"
+#include "gdi/core/recordwalk.h"
 
 #include <memory>
 #include <string>
@@ -150,14 +151,6 @@ struct EmfHeader {
     SizeL millimeters;        // szlMillimeters: reference device, mm
     SizeL micrometers;        // szlMicrometers when present, else 0
     std::u16string description;
-};
-
-// Counts of what a reader met, for kvconvert --stats and tests.
-struct ParseStats {
-    std::vector<std::pair<uint32_t, uint32_t>> played;   // (record type, count)
-    std::vector<std::pair<uint32_t, uint32_t>> skipped;  // (record type, count)
-    bool truncated = false;   // the data ended before an end-of-file record
-    std::string firstError;   // the first fault met, for messages; empty when none
 };
 
 // One parsed page. Shared read-only between everyone who shows it.

@@ -105,43 +105,33 @@ std::optional<EmfHeader> readHeader(ByteReader& r, uint32_t& headerSize)
     return r.ok() ? std::optional<EmfHeader>(h) : std::nullopt;
 }
 
-void count(std::vector<std::pair<uint32_t, uint32_t>>& counts, uint32_t type)
-{
-    auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& p) { return p.first == type; });
-    if (it == counts.end())
-        counts.emplace_back(type, 1);
-    else
-        ++it->second;
-}
-
-void noteError(ParseStats& stats, const std::string& what)
-{
-    if (stats.firstError.empty())
-        stats.firstError = what;
-}
-
-// One record: checked against the table and the bytes it claims, then handed to its handler.
-bool dispatch(const ByteReader& data, size_t pos, uint32_t type, uint32_t size, Context& ctx, ParseStats& stats)
+// One record: checked against the table, then handed to its handler; a handler that fails
+// leaves nothing behind.
+RecordFate dispatch(ByteReader record, uint32_t type, Context& ctx)
 {
     const KnownRecord* known = findRecord(type);
-    if (!known || !known->handler || size < known->minSize) {
-        if (known && known->handler)
-            noteError(stats, std::string("short ") + known->name + " record");
-        count(stats.skipped, type);
-        return false;
-    }
-    ByteReader record = data.sub(pos, size);
+    if (!known || !known->handler)
+        return RecordFate::Unknown;
+    if (record.size() < known->minSize)
+        return RecordFate::Short;
     record.seek(8);
     const size_t before = ctx.out.size();
     if (!known->handler(record, ctx)) {
         ctx.out.resize(before);
-        noteError(stats, std::string("malformed ") + known->name + " record");
-        count(stats.skipped, type);
-        return false;
+        return RecordFate::Unusable;
     }
-    count(stats.played, type);
-    return true;
+    return RecordFate::Played;
 }
+
+RecordFrame readRecordHead(ByteReader& head)
+{
+    RecordFrame frame;
+    frame.type = head.u32();
+    frame.size = head.u32();
+    return frame;
+}
+
+constexpr RecordFormat kEmfRecords{8, EMR_EOF, true, kMaxRecords, readRecordHead, emfRecordName};
 
 } // namespace
 
@@ -165,29 +155,10 @@ PicturePtr readEmf(std::span<const uint8_t> bytes)
     picture->header = *header;
     plus::StreamBuilder plusRecords;
     Context ctx{picture->records, &plusRecords};
-    ParseStats& stats = picture->stats;
-    count(stats.played, EMR_HEADER);
-
-    size_t pos = headerSize;
-    bool ended = false;
-    for (size_t n = 0; n < kMaxRecords && pos + 8 <= bytes.size(); ++n) {
-        ByteReader head = data.sub(pos, 8);
-        const uint32_t type = head.u32(), size = head.u32();
-        if (size < 8 || size > bytes.size() - pos) {
-            noteError(stats, "record size beyond the end of the data");
-            break;
-        }
-        dispatch(data, pos, type, size, ctx, stats);
-        pos += size;
-        if (type == EMR_EOF) {
-            ended = true;
-            break;
-        }
-    }
+    picture->stats.countPlayed(EMR_HEADER);
+    walkRecords(data, headerSize, kEmfRecords, picture->stats,
+                [&](const RecordFrame& frame, ByteReader record) { return dispatch(record, frame.type, ctx); });
     picture->plus = plusRecords.finish();
-    stats.truncated = !ended;
-    if (!ended)
-        noteError(stats, "no end-of-file record");
     return picture;
 }
 

@@ -100,17 +100,21 @@ const WmfParser::Entry* WmfParser::findEntry(uint8_t function)
     return nullptr;
 }
 
-bool WmfParser::dispatch(uint16_t function, ByteReader params)
+RecordFate WmfParser::dispatch(uint16_t function, ByteReader params)
 {
     function_ = function;
     const Entry* entry = findEntry(uint8_t(function & 0xFF));
-    if (entry && params.size() >= entry->minBytes)
-        return (this->*entry->handler)(params);
+    if (entry && params.size() >= entry->minBytes) {
+        if ((this->*entry->handler)(params))
+            return RecordFate::Played;
+        // Escapes other than the comment carrying an EMF are printer business, not damage.
+        return (function & 0xFF) == (wmf::META_ESCAPE & 0xFF) ? RecordFate::Unknown : RecordFate::Unusable;
+    }
     // A creation record that cannot be read still takes its slot, or every later object
     // index of the file would name the wrong object.
     if (createsObject(uint8_t(function & 0xFF)))
         createPlaceholder(params);
-    return false;
+    return entry ? RecordFate::Short : RecordFate::Unknown;
 }
 
 const char* WmfParser::recordName(uint16_t function)

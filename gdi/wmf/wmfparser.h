@@ -16,8 +16,8 @@ class WmfParser {
 public:
     WmfParser(Picture& out, const DeviceCaps& reference) : out_(out), reference_(reference) {}
 
-    // Handles one record's parameters; false when the record was not understood (skipped).
-    bool dispatch(uint16_t function, ByteReader params);
+    // Handles one record's parameters (the bytes after its size and function).
+    RecordFate dispatch(uint16_t function, ByteReader params);
 
     // The EMF carried by MFCOMMENT escapes, once all of it has been met.
     const std::vector<uint8_t>* embeddedEmf() const { return emfComplete_ ? &emfChunks_ : nullptr; }

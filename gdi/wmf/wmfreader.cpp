@@ -9,7 +9,6 @@
 #include "gdi/wmf/wmfpicture.h"
 
 #include <cmath>
-#include <map>
 
 namespace kv::gdi {
 
@@ -75,10 +74,21 @@ void fillHeader(EmfHeader& header, const DeviceCaps& reference, size_t bytes, si
     header.handles = uint16_t(std::min<size_t>(objectSlots + 1, 0xFFFF));
 }
 
-std::vector<std::pair<uint32_t, uint32_t>> toList(const std::map<uint32_t, uint32_t>& counts)
+RecordFrame readRecordHead(ByteReader& head)
 {
-    return {counts.begin(), counts.end()};
+    RecordFrame frame;
+    frame.size = uint64_t(head.u32()) * 2;  // in 16-bit words
+    frame.type = head.u16();
+    return frame;
 }
+
+const char* recordName(uint32_t function)
+{
+    return wmfRecordName(uint16_t(function));
+}
+
+// mtSize is not trusted: the walk ends at META_EOF or at the end of the real data.
+constexpr RecordFormat kWmfRecords{6, wmf::META_EOF, false, 10'000'000, readRecordHead, recordName};
 
 // A header under which the player maps the picture's device units one to one onto the
 // target's logical units when the picture is played into (0, 0, kUnitSide, kUnitSide):
@@ -112,40 +122,23 @@ PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& refe
         emitPrefix(*picture, exactFrame ? *exactFrame : SizeL{referenceCaps.horzRes, referenceCaps.vertRes}, *start);
 
     WmfParser parser(*picture, referenceCaps);
-    std::map<uint32_t, uint32_t> played, skipped;
-    ByteReader r(bytes);
-    size_t pos = start->recordsAt;
     size_t recordCount = 0;
-    bool ended = false;
-    // mtSize is not trusted: the walk ends at META_EOF or at the end of the real data.
-    while (r.size() - pos >= 6) {
-        r.seek(pos);
-        const uint32_t words = r.u32();
-        const uint16_t function = r.u16();
-        if (function == wmf::META_EOF) {
-            ended = true;
-            break;
-        }
-        if (words < 3 || words > (r.size() - pos) / 2) {
-            picture->stats.firstError = "record at offset " + std::to_string(pos) + " has a bad size";
-            break;
-        }
-        ++recordCount;
-        const bool understood = parser.dispatch(function, r.sub(pos + 6, size_t(words) * 2 - 6));
-        ++(understood ? played : skipped)[function];
-        pos += size_t(words) * 2;
-        // A picture asked for at the WMF's own size is the WMF's drawing, not the EMF it was
-        // once converted from (whose frame may be another shape).
-        const bool wantsEmbedded = mapping == Mapping::FillReference && !exactFrame;
-        if (const std::vector<uint8_t>* emf = wantsEmbedded ? parser.embeddedEmf() : nullptr) {
-            if (PicturePtr embedded = readEmf(*emf))
-                return embedded;
-        }
-    }
+    // A picture asked for at the WMF's own size is the WMF's drawing, not the EMF it was once
+    // converted from (whose frame may be another shape).
+    const bool wantsEmbedded = mapping == Mapping::FillReference && !exactFrame;
+    PicturePtr embedded;
+    walkRecords(ByteReader(bytes), start->recordsAt, kWmfRecords, picture->stats,
+                [&](const RecordFrame& frame, ByteReader record) {
+                    ++recordCount;
+                    const RecordFate fate = parser.dispatch(uint16_t(frame.type), record.sub(6, record.size() - 6));
+                    if (const std::vector<uint8_t>* emf = wantsEmbedded ? parser.embeddedEmf() : nullptr)
+                        if ((embedded = readEmf(*emf)))
+                            return RecordFate::PlayedLast;
+                    return fate;
+                });
+    if (embedded)
+        return embedded;
     picture->records.emplace_back(rec::Eof{});
-    picture->stats.truncated = !ended;
-    picture->stats.played = toList(played);
-    picture->stats.skipped = toList(skipped);
     fillHeader(picture->header, referenceCaps, bytes.size(), recordCount + 2, parser.slotCount());
     if (mapping == Mapping::Unscaled)
         makeUnscaledHeader(picture->header);

@@ -17,6 +17,7 @@ using kvtest::EmfBuilder;
 namespace {
 
 constexpr uint32_t kUnknownType = 0x7777;
+constexpr uint32_t kEllipse = 42;  // EMR_ELLIPSE
 
 PicturePtr read(const std::vector<uint8_t>& bytes) { return readEmf(bytes); }
 
@@ -90,6 +91,70 @@ TEST(EmfReader, SurvivesLyingSizesAndTruncation)
     const auto shortOne = read(s.finish());
     ASSERT_TRUE(shortOne);
     EXPECT_EQ(countOf(shortOne->stats.skipped, kvtest::EMR_RECTANGLE), 1u);
+}
+
+// Each fault is graded by what it cost the page: one record (skipped, the walk goes on), the
+// end of the page (the file is cut short), or everything after it (a size the walk cannot
+// step over although the file goes on).
+TEST(EmfReader, FaultsAreGradedByWhatTheyCostThePage)
+{
+    EmfBuilder skippedOne;
+    skippedOne.record(kvtest::EMR_RECTANGLE, {10, 10});  // short
+    skippedOne.record(kvtest::EMR_POLYGON, {0, 0, 10, 10, 1000000, 1, 2, 3, 4});  // count past the record
+    skippedOne.record(kvtest::EMR_RECTANGLE, {10, 10, 20, 20});
+    skippedOne.record(kUnknownType, {});  // not ours to draw, not a fault of the file
+    const auto skipped = read(skippedOne.finish());
+    ASSERT_TRUE(skipped);
+    EXPECT_EQ(skipped->stats.faultsOf(FaultGrade::Skipped), 2u);
+    EXPECT_EQ(skipped->stats.faultsOf(FaultGrade::Clipped), 0u);
+    EXPECT_EQ(skipped->stats.faultsOf(FaultGrade::Stopped), 0u);
+    ASSERT_EQ(skipped->stats.faults.size(), 2u);
+    EXPECT_EQ(skipped->stats.faults[0].type, kvtest::EMR_RECTANGLE);
+    EXPECT_EQ(skipped->stats.faults[1].type, kvtest::EMR_POLYGON);
+    EXPECT_LT(skipped->stats.faults[0].offset, skipped->stats.faults[1].offset);
+    EXPECT_EQ(countOf(skipped->stats.played, kvtest::EMR_RECTANGLE), 1u);
+    EXPECT_EQ(countOf(skipped->stats.skipped, kUnknownType), 1u);
+    EXPECT_NE(skipped->stats.firstError().find("RECTANGLE"), std::string::npos) << skipped->stats.firstError();
+
+    EmfBuilder two;
+    two.record(kvtest::EMR_RECTANGLE, {10, 10, 20, 20});
+    two.record(kEllipse, {10, 10, 20, 20});
+    const std::vector<uint8_t> whole = two.finish();
+    const std::vector<uint8_t> cutInTheEllipse(whole.begin(), whole.end() - 20 - 4);
+    const auto clipped = read(cutInTheEllipse);
+    ASSERT_TRUE(clipped);
+    EXPECT_EQ(clipped->stats.faultsOf(FaultGrade::Clipped), 1u);
+    EXPECT_EQ(clipped->stats.faultsOf(FaultGrade::Stopped), 0u);
+    EXPECT_EQ(clipped->stats.faults.front().type, kEllipse);
+    EXPECT_TRUE(clipped->stats.truncated);
+    const std::vector<uint8_t> cutAfterTheEllipse(whole.begin(), whole.end() - 20);
+    const auto noEnd = read(cutAfterTheEllipse);
+    ASSERT_TRUE(noEnd);
+    EXPECT_EQ(noEnd->stats.faultsOf(FaultGrade::Clipped), 1u) << "no end-of-file record";
+    EXPECT_EQ(countOf(noEnd->stats.played, kEllipse), 1u);
+
+    std::vector<uint8_t> tooSmall = whole;
+    const size_t ellipseSize = whole.size() - 20 - 24;  // the rectangle's and the ellipse's records are 24 bytes
+    tooSmall[ellipseSize + 4] = 4;  // the ellipse claims 4 bytes: there is no next record to find
+    const auto stopped = read(tooSmall);
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->stats.faultsOf(FaultGrade::Stopped), 1u);
+    EXPECT_EQ(stopped->stats.faultsOf(FaultGrade::Clipped), 0u);
+    EXPECT_EQ(stopped->stats.faults.front().offset, ellipseSize);
+    EXPECT_EQ(countOf(stopped->stats.played, kvtest::EMR_RECTANGLE), 1u);
+    EXPECT_EQ(countOf(stopped->stats.played, kEllipse), 0u);
+}
+
+// A hostile file may fault on every record: the account keeps its counts but not every fault.
+TEST(EmfReader, EveryFaultIsCountedButOnlyTheFirstAreKept)
+{
+    EmfBuilder b;
+    for (int i = 0; i < 100; ++i)
+        b.record(kvtest::EMR_RECTANGLE, {10, 10});
+    const auto picture = read(b.finish());
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->stats.faultsOf(FaultGrade::Skipped), 100u);
+    EXPECT_EQ(picture->stats.faults.size(), ParseStats::kKeptFaults);
 }
 
 TEST(EmfReader, PolygonCountBeyondTheRecordIsSkipped)

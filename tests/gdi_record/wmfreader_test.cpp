@@ -242,7 +242,7 @@ TEST(WmfReader, SizeFieldsThatLieAreNotTrusted)
         ASSERT_TRUE(picture) << c.name;
         EXPECT_EQ(recordsOf<rec::Shape>(*picture).size(), 2u) << c.name;
         EXPECT_FALSE(picture->stats.truncated) << c.name;
-        EXPECT_TRUE(picture->stats.firstError.empty()) << c.name;
+        EXPECT_TRUE(picture->stats.firstError().empty()) << c.name;
     }
 }
 
@@ -260,7 +260,17 @@ TEST(WmfReader, DamagedFilesStopSafely)
     const PicturePtr lying = readWmf(file, kScreen);
     ASSERT_TRUE(lying);
     EXPECT_TRUE(recordsOf<rec::Shape>(*lying).empty());
-    EXPECT_FALSE(lying->stats.firstError.empty());
+    EXPECT_FALSE(lying->stats.firstError().empty());
+    EXPECT_EQ(lying->stats.faultsOf(FaultGrade::Clipped), 1u);
+    EXPECT_EQ(truncated->stats.faultsOf(FaultGrade::Clipped), 1u) << "no META_EOF";
+
+    file[18] = 2;  // two words: less than a record head, so the walk cannot step over it
+    file[19] = 0;
+    const PicturePtr stopped = readWmf(file, kScreen);
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->stats.faultsOf(FaultGrade::Stopped), 1u);
+    EXPECT_EQ(stopped->stats.faults.front().offset, 18u);
+    EXPECT_TRUE(stopped->stats.truncated);
 
     EXPECT_FALSE(readWmf(std::vector<uint8_t>{1, 2, 3}, kScreen));
     EXPECT_FALSE(readWmf(std::vector<uint8_t>(18, 0), kScreen));

@@ -147,6 +147,25 @@ TEST_F(KvConvert, StatisticsNameTheRecordsOfBothFormats)
     EXPECT_TRUE(wmf.out.contains("RECTANGLE(0x041B)=1")) << wmf.out.toStdString();
     EXPECT_TRUE(wmf.out.contains("SETWINDOWEXT(0x020C)=1")) << wmf.out.toStdString();
     EXPECT_FALSE(wmf.out.contains("UNKNOWN")) << wmf.out.toStdString();
+    EXPECT_FALSE(wmf.out.contains("faults:")) << "a sound file has none";
+}
+
+// A page cut short still converts; its statistics say how much was lost and where.
+TEST_F(KvConvert, StatisticsGradeTheFaultsOfADamagedPage)
+{
+    QFile whole(emf_);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QByteArray bytes = whole.readAll();
+    bytes.chop(10);  // into the end-of-file record
+    const QString cut = dir_.filePath("cut.emf");
+    ASSERT_TRUE(write(cut, std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    const ToolRun run = kvconvert({"--stats", cut, dir_.filePath("cut.png")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("truncated")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("faults: 0 skipped, 1 clipped, 0 stopped")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("clipped at offset %1 (14): EOF record runs 10 bytes past the end")
+                                     .arg(bytes.size() - 10)))
+        << run.out.toStdString();
 }
 
 // Images come out as opaque 24-bit PNG whose pixels are the rendering's, for a real spool

@@ -37,12 +37,28 @@ void printCounts(const char* label, const std::vector<std::pair<uint32_t, uint32
     std::printf("\n");
 }
 
+void printFaults(const kv::gdi::ParseStats& s, bool wmf)
+{
+    using kv::gdi::FaultGrade;
+    if (s.faults.empty())
+        return;
+    std::printf("  faults: %u skipped, %u clipped, %u stopped\n", s.faultsOf(FaultGrade::Skipped),
+                s.faultsOf(FaultGrade::Clipped), s.faultsOf(FaultGrade::Stopped));
+    for (const kv::gdi::ReadFault& fault : s.faults)
+        std::printf(wmf ? "    %s at offset %llu (0x%04X): %s\n" : "    %s at offset %llu (%u): %s\n",
+                    kv::gdi::faultGradeName(fault.grade), static_cast<unsigned long long>(fault.offset), fault.type,
+                    fault.what.c_str());
+    const size_t all = size_t(s.faultsOf(FaultGrade::Skipped)) + s.faultsOf(FaultGrade::Clipped)
+        + s.faultsOf(FaultGrade::Stopped);
+    if (all > s.faults.size())
+        std::printf("    ... and %zu more\n", all - s.faults.size());
+}
+
 void printStats(const QString& input, const Picture& picture)
 {
     const auto& s = picture.stats;
-    std::printf("%s: %zu records%s%s%s\n", qPrintable(input), picture.records.size(),
-                s.truncated ? ", truncated" : "", s.firstError.empty() ? "" : ", first fault: ",
-                s.firstError.c_str());
+    std::printf("%s: %zu records%s\n", qPrintable(input), picture.records.size(), s.truncated ? ", truncated" : "");
+    printFaults(s, picture.fromWmf);
     printCounts("played", s.played, picture.fromWmf);
     printCounts("skipped", s.skipped, picture.fromWmf);
     if (!picture.plus)
