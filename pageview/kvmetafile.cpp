@@ -56,21 +56,23 @@ KVMETAFILE::KVMETAFILE(int top, int left, int width, int height, const QString& 
                        QWidget* parent, const PageViewSettings& s)
     : QWidget(parent)
 {
-    nWidth = nPageWidth = s.nHorzRes;
-    nHeight = nPageHeight = s.nVertRes;
-    lBorder = s.lPageBorder;
-    nPageBorColor = s.nPageBorColor;
-    nPrnXOffset = s.nXOffset;
-    nPrnYOffset = s.nYOffset;
-    nPhysWidth = s.nPhysWidth;
-    nPhysHeight = s.nPhysHeight;
-    nLogPixelX = s.nLogPixelX;
-    nLogPixelY = s.nLogPixelY;
-    nBackClr = s.nBackClr;
-    nShadow_Deep = s.nShadow_Deep;
-    nShadow_Width = s.nShadow_Width;
-    nShadow_Color = s.nShadow_Color;
-    cMetaFormat = s.cMetaFormat;
+    const PageViewPrinter& printer = s.printer;
+    nWidth = nPageWidth = printer.horzRes;
+    nHeight = nPageHeight = printer.vertRes;
+    nPrnXOffset = printer.xOffset;
+    nPrnYOffset = printer.yOffset;
+    nPhysWidth = printer.physWidth;
+    nPhysHeight = printer.physHeight;
+    nLogPixelX = printer.dpiX;
+    nLogPixelY = printer.dpiY;
+    const PageViewLook& look = s.look;
+    lBorder = look.lPageBorder;
+    nPageBorColor = look.nPageBorColor;
+    nBackClr = look.nBackClr;
+    nShadow_Deep = look.nShadow_Deep;
+    nShadow_Width = look.nShadow_Width;
+    nShadow_Color = look.nShadow_Color;
+    cMetaFormat = look.cMetaFormat;
     cCaption = file;
     pageStamp_ = pageFileStamp(file);
     ++liveViews;

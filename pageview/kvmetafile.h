@@ -8,6 +8,7 @@
 #include "gdi/core/types.h"
 #include "pageview/pagesheet.h"
 #include "pageview/pagemarks.h"
+#include "pageview/pageviewsettings.h"
 
 #include <QString>
 #include <QWidget>
@@ -15,25 +16,6 @@
 #include <optional>
 
 namespace kv {
-
-// What a page view takes over from the preview and its printer when it is made.
-struct PageViewSettings {
-    bool lPageBorder = false;
-    gdi::ColorRef nPageBorColor = 0;
-    int nShadow_Deep = 5;
-    int nShadow_Width = 5;
-    gdi::ColorRef nShadow_Color = 0;
-    QString cMetaFormat = QStringLiteral("EMF");
-    double nHorzRes = 0;   // the printer's printable width and height, device pixels
-    double nVertRes = 0;
-    double nXOffset = 0;   // the printer's printing offsets, device pixels
-    double nYOffset = 0;
-    double nPhysWidth = 0;   // the printer's whole sheet, device pixels (0: printable size and offsets)
-    double nPhysHeight = 0;
-    double nLogPixelX = 0;   // the printer's resolution; 0 plays every page as recorded for it
-    double nLogPixelY = 0;
-    gdi::ColorRef nBackClr = 8421504;  // the window's background, shown where no paper is
-};
 
 class KVMETAFILE : public QWidget {
     Q_OBJECT

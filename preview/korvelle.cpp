@@ -124,8 +124,8 @@ void KORVELLE::readPageGeometry()
 {
     const DeviceGeometry g = deviceGeometry(*oDevice);
     if (g.hasDc && g.horzRes > 0 && g.vertRes > 0 && g.horzSizeMm > 0 && g.vertSizeMm > 0) {
-        page = {g.horzRes, g.vertRes, g.horzSizeMm, g.vertSizeMm, g.xOffset, g.yOffset,
-                g.physWidth, g.physHeight, g.dpiX, g.dpiY};
+        page = {{g.horzRes, g.vertRes, g.xOffset, g.yOffset, g.physWidth, g.physHeight, g.dpiX, g.dpiY},
+                g.horzSizeMm, g.vertSizeMm};
         return;
     }
     page = {};
@@ -139,15 +139,16 @@ void KORVELLE::readPageGeometry()
             // That printer's printable area, without offsets of its own: the sheet the view shows.
             const gdi::EmfHeader& h = picture->header;
             const QPointF dpi = gdi::pixelsPerMm(h) * 25.4;
-            page = {double(h.device.cx), double(h.device.cy), double(h.millimeters.cx), double(h.millimeters.cy),
-                    0, 0, double(h.device.cx), double(h.device.cy), dpi.x(), dpi.y()};
+            page = {{double(h.device.cx), double(h.device.cy), 0, 0, double(h.device.cx), double(h.device.cy),
+                     dpi.x(), dpi.y()},
+                    double(h.millimeters.cx), double(h.millimeters.cy)};
         }
         DELETEENHMETAFILE(h);
         if (page.horzRes > 0)
             return;
     }
     // Nothing readable at all: an upright A4 page at 600 dpi.
-    page = {4960, 7016, 210, 297, 0, 0, 4960, 7016, 600, 600};
+    page = {{4960, 7016, 0, 0, 4960, 7016, 600, 600}, 210, 297};
 }
 
 KORVELLE::~KORVELLE()

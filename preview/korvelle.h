@@ -8,6 +8,7 @@
 // barmenu.cpp (BarMenu, PageMenu, BuildMenu), zoom.cpp (Zoom, SoftZoom, SetFactor, scrolling,
 // keys), and the print and save commands.
 #include "gdi/core/types.h"
+#include "pageview/pageviewsettings.h"
 #include "preview/scrollbarmodel.h"
 
 #include <QPointF>
@@ -41,7 +42,9 @@ class FindController;
 class PageTextCache;
 class ThumbnailPanel;
 
-class KORVELLE {
+// The paper's look (border, shadow, background, page format) is the preview's own settings;
+// each page view is handed them whole.
+class KORVELLE : public PageViewLook {
 public:
     // Builds the preview for a device whose aMeta holds the page list and shows it (KVShow).
     // Nothing when the hand-off file is missing (after the alert). `show` false stops before
@@ -118,7 +121,6 @@ public:
     QStringList aFiles;
     // Where aFiles were moved; they are deleted through it (previewset.h).
     std::shared_ptr<const SetDirectory> oSetDir;
-    QString cMetaFormat = QStringLiteral("EMF");
     std::array<BarButtonWidget*, 4> aPageBtn{};
     int nTotalPages = 0;
     std::array<KVMETAFILE*, 8> aMeta{};
@@ -140,7 +142,6 @@ public:
     bool lNoBorder = false;
     bool lMaximize = true;
     bool lMultiPrev = false;
-    gdi::ColorRef nBackClr = 8421504;
     QString cAppName;
     std::vector<double> aZoomFactor{1.0};
     double nSoftZoom = 0.05;
@@ -149,11 +150,6 @@ public:
     bool lZoomAtStart = false;
     int nOldSelect = 0;
     bool lCloseLangDBF = true;
-    int nShadow_Deep = 5;
-    int nShadow_Width = 5;
-    gdi::ColorRef nShadow_Color = 0;
-    bool lPageBorder = true;
-    gdi::ColorRef nPageBorColor = 0;
     int nPageBorStyle = 2;
     bool lSetParent = false;
     qulonglong hKVWnd = 0;
@@ -161,12 +157,9 @@ public:
 
     // The printable page the layout and the page views work with: the printer's, or the
     // first page file's when no printer device context could be made.
-    struct PageGeometry {
-        double horzRes = 0, vertRes = 0;      // printable pixels
+    // The printer the pages are laid out for, and its printable size in millimetres.
+    struct PageGeometry : PageViewPrinter {
         double horzSizeMm = 0, vertSizeMm = 0;
-        double xOffset = 0, yOffset = 0;      // printing offsets, pixels
-        double physWidth = 0, physHeight = 0; // the whole sheet, pixels
-        double dpiX = 0, dpiY = 0;            // pixels per inch
     };
     PageGeometry page;
 

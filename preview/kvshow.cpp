@@ -195,22 +195,7 @@ void KORVELLE::runUntilClosed(bool modal, QWidget* mainWindow)
 void KORVELLE::makePageViews()
 {
     const QCursor magnifier = cursor(QStringLiteral("Lupa"));
-    PageViewSettings settings;
-    settings.lPageBorder = lPageBorder;
-    settings.nPageBorColor = nPageBorColor;
-    settings.nShadow_Deep = nShadow_Deep;
-    settings.nShadow_Width = nShadow_Width;
-    settings.nShadow_Color = nShadow_Color;
-    settings.cMetaFormat = cMetaFormat;
-    settings.nHorzRes = page.horzRes;
-    settings.nVertRes = page.vertRes;
-    settings.nXOffset = page.xOffset;
-    settings.nYOffset = page.yOffset;
-    settings.nPhysWidth = page.physWidth;
-    settings.nPhysHeight = page.physHeight;
-    settings.nLogPixelX = page.dpiX;
-    settings.nLogPixelY = page.dpiY;
-    settings.nBackClr = nBackClr;
+    const PageViewSettings settings{*this, page};
     for (int i = 0; i < 8; ++i) {
         const QString file = i == 0 && !aFiles.isEmpty() ? aFiles.first() : QString();
         auto* view = new KVMETAFILE(0, 0, 0, 0, file, oWnd->client(), settings);

@@ -69,7 +69,7 @@ TEST_F(PageViewTest, BorderMarksThePrintableAreaOnlyWhenOn)
     writePage(pagePath(), {{{1000, 1000, 1100, 1100}, kRed}}, false);
     for (const bool border : {true, false}) {
         kv::PageViewSettings s = printerSettings();
-        s.lPageBorder = border;
+        s.look.lPageBorder = border;
         auto view = makeView(pagePath(), s);
         const QImage image = paint(*view);
         // The border's right edge is logical 4600, pixel (4600 + 100) / 10 = 470; its
@@ -88,8 +88,8 @@ TEST_F(PageViewTest, ShadowInsideTheControlIsScaledWithThePage)
 {
     writePage(pagePath(), {});
     kv::PageViewSettings s = printerSettings();
-    s.nShadow_Deep = 1000;   // 100 pixels
-    s.nShadow_Width = 100;   // 10 pixels, half of them inside the control
+    s.look.nShadow_Deep = 1000;   // 100 pixels
+    s.look.nShadow_Width = 100;   // 10 pixels, half of them inside the control
     auto view = makeView(pagePath(), s);
     const QImage image = paint(*view);
     // The bottom line starts shadow depth right of the paper's left edge.
@@ -256,7 +256,7 @@ TEST_F(PageViewTest, WindowsMetafilePagesAreConvertedOnceAndShown)
     ASSERT_TRUE(kv::writeWinMetaFile(emf, wmf));
     kv::DELETEENHMETAFILE(emf);
     kv::PageViewSettings s = printerSettings();
-    s.cMetaFormat = QStringLiteral("WMF");
+    s.look.cMetaFormat = QStringLiteral("WMF");
     auto view = makeView(wmf, s);
     EXPECT_TRUE(colourBox(paint(*view), kRed).has_value());
     const kv::HENHMETAFILE loaded = view->hMeta;

@@ -82,19 +82,19 @@ inline void writePage(const QString& path, const std::vector<Mark>& marks, bool 
 inline kv::PageViewSettings printerSettings()
 {
     kv::PageViewSettings s;
-    s.lPageBorder = false;
-    s.nPageBorColor = kGreen;
-    s.nShadow_Deep = 5;
-    s.nShadow_Width = 5;
-    s.nShadow_Color = kBlue;
-    s.nHorzRes = kPageWidth;
-    s.nVertRes = kPageHeight;
-    s.nXOffset = kOffset;
-    s.nYOffset = kOffset;
-    s.nPhysWidth = kPageWidth + 2 * kOffset;
-    s.nPhysHeight = kPageHeight + 2 * kOffset;
-    s.nLogPixelX = s.nLogPixelY = 600;
-    s.nBackClr = kMagenta;
+    s.look.lPageBorder = false;
+    s.look.nPageBorColor = kGreen;
+    s.look.nShadow_Deep = 5;
+    s.look.nShadow_Width = 5;
+    s.look.nShadow_Color = kBlue;
+    s.look.nBackClr = kMagenta;
+    s.printer.horzRes = kPageWidth;
+    s.printer.vertRes = kPageHeight;
+    s.printer.xOffset = kOffset;
+    s.printer.yOffset = kOffset;
+    s.printer.physWidth = kPageWidth + 2 * kOffset;
+    s.printer.physHeight = kPageHeight + 2 * kOffset;
+    s.printer.dpiX = s.printer.dpiY = 600;
     return s;
 }
 

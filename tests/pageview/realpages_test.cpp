@@ -24,12 +24,12 @@ kv::PageViewSettings pdfPrinter(bool landscape)
     kv::PageViewSettings s = printerSettings();
     const double printable[2] = {4761, 6817}, sheet[2] = {4961, 7017};
     const int across = landscape ? 1 : 0;
-    s.nHorzRes = printable[across];
-    s.nVertRes = printable[1 - across];
-    s.nPhysWidth = sheet[across];
-    s.nPhysHeight = sheet[1 - across];
-    s.nXOffset = s.nYOffset = 100;
-    s.nLogPixelX = s.nLogPixelY = 600;
+    s.printer.horzRes = printable[across];
+    s.printer.vertRes = printable[1 - across];
+    s.printer.physWidth = sheet[across];
+    s.printer.physHeight = sheet[1 - across];
+    s.printer.xOffset = s.printer.yOffset = 100;
+    s.printer.dpiX = s.printer.dpiY = 600;
     return s;
 }
 
@@ -38,8 +38,8 @@ kv::PageViewSettings pdfPrinter(bool landscape)
 QRect frameInView(const kv::gdi::Picture& page, const kv::PageViewSettings& printer, QSize viewSize)
 {
     const QRectF frame = kv::gdi::pictureFrame(page.header);  // 0.01 mm
-    const double perX = viewSize.width() / (printer.nPhysWidth / printer.nLogPixelX * 2540);
-    const double perY = viewSize.height() / (printer.nPhysHeight / printer.nLogPixelY * 2540);
+    const double perX = viewSize.width() / (printer.printer.physWidth / printer.printer.dpiX * 2540);
+    const double perY = viewSize.height() / (printer.printer.physHeight / printer.printer.dpiY * 2540);
     const QRect placed = QRectF(QPointF(frame.left() * perX, frame.top() * perY),
                                 QPointF(frame.right() * perX, frame.bottom() * perY)).toAlignedRect();
     return placed & QRect(QPoint(0, 0), viewSize).adjusted(kEdge, kEdge, -kEdge, -kEdge);
@@ -51,8 +51,8 @@ std::optional<QRect> expectedInk(const kv::gdi::Picture& page, const kv::PageVie
                                  const QRect& region)
 {
     const QRectF frame = kv::gdi::pictureFrame(page.header);
-    const double perX = viewSize.width() / (printer.nPhysWidth / printer.nLogPixelX * 2540);
-    const double perY = viewSize.height() / (printer.nPhysHeight / printer.nLogPixelY * 2540);
+    const double perX = viewSize.width() / (printer.printer.physWidth / printer.printer.dpiX * 2540);
+    const double perY = viewSize.height() / (printer.printer.physHeight / printer.printer.dpiY * 2540);
     const QImage picture = kv::gdi::renderPicture(page, int(std::lround(frame.width() * perX)))
                                .convertToFormat(QImage::Format_RGB32);
     const QPoint origin(int(std::lround(frame.left() * perX)), int(std::lround(frame.top() * perY)));
@@ -86,7 +86,7 @@ TEST_F(RealPagesTest, SpoolPagesLandWhereTheConverterDrawsThemInBothOrientations
     ASSERT_EQ(pages.size(), 8);
     for (const bool landscape : {false, true}) {
         const kv::PageViewSettings printer = pdfPrinter(landscape);
-        const QSize size(kViewWidth, int(std::lround(kViewWidth * printer.nPhysHeight / printer.nPhysWidth)));
+        const QSize size(kViewWidth, int(std::lround(kViewWidth * printer.printer.physHeight / printer.printer.physWidth)));
         for (const QString& name : pages) {
             const QString file = *corpus + "/emf/" + name;
             const kv::gdi::PicturePtr page = kv::gdi::readMetafileFile(file, {}, kv::gdi::WmfSurface::PictureSize);
@@ -162,7 +162,7 @@ TEST_F(RealPagesTest, OurOwnRecordedPagesKeepTheirPixels)
     // at the printable corner stretched onto the view, the paper, and the picture played into
     // its bounds less twice the offsets.
     QImage expected(size, QImage::Format_RGB32);
-    expected.fill(QColor(kv::gdi::toQRgb(printer.nBackClr)));
+    expected.fill(QColor(kv::gdi::toQRgb(printer.look.nBackClr)));
     {
         QPainter painter(&expected);
         kv::gdi::PainterDevice device(painter, kv::displayCaps());
