@@ -136,18 +136,18 @@ void EmfRecorder::drawImage(const ImageDraw& image)
 {
     if (finished_ || image.deviceQuad.isEmpty())
         return;
-    const QRectF area = image.deviceQuad.boundingRect();
-    if (image.source.isNull()) {
+    const RecordedImage recorded = recordedImage(image);
+    const QRectF& area = recorded.area;
+    if (recorded.source.isNull()) {
         writeNoSourceBlt(image);
         addBounds(area);
         return;
     }
-    bool alpha = false;
-    const bool plain = image.mode == ImageDraw::Mode::Rop && !image.source.hasAlphaChannel();
-    const QImage source = plain ? image.source : recordableImage(image, &alpha);
+    const QImage& source = recorded.source;
+    const bool alpha = recorded.alpha;
     const QTransform& t = image.toDevice;
     const int w = source.width(), h = source.height();
-    if (t.m12() == 0 && t.m21() == 0 && !t.isRotating() && t.type() <= QTransform::TxScale) {
+    if (recorded.upright) {
         const int32_t x = int32_t(std::lround(t.dx())), y = int32_t(std::lround(t.dy()));
         const RectL dest{x, y, int32_t(std::lround(t.dx() + w * t.m11())) - x,
                          int32_t(std::lround(t.dy() + h * t.m22())) - y};

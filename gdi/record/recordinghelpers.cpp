@@ -110,7 +110,9 @@ QRectF runExtent(const TextRun& run)
     return box;
 }
 
-QImage recordableImage(const ImageDraw& image, bool* needsAlpha)
+namespace {
+
+QImage withTransparencyApplied(const ImageDraw& image, bool* needsAlpha)
 {
     QImage out = image.source.convertToFormat(QImage::Format_ARGB32);
     const bool useMask = image.mode == ImageDraw::Mode::Mask && !image.mask.isNull();
@@ -131,8 +133,26 @@ QImage recordableImage(const ImageDraw& image, bool* needsAlpha)
             translucent = translucent || qAlpha(px) != 255;
         }
     }
-    if (needsAlpha)
-        *needsAlpha = translucent;
+    *needsAlpha = translucent;
+    return out;
+}
+
+} // namespace
+
+RecordedImage recordedImage(const ImageDraw& image)
+{
+    RecordedImage out;
+    out.area = image.deviceQuad.boundingRect();
+    const QTransform& t = image.toDevice;
+    out.upright = t.m12() == 0 && t.m21() == 0 && t.type() <= QTransform::TxScale;
+    if (image.source.isNull())
+        return out;
+    // An opaque picture drawn by a raster operation is written as it is, in its own format
+    // (a palette picture stays one).
+    if (image.mode == ImageDraw::Mode::Rop && !image.source.hasAlphaChannel())
+        out.source = image.source;
+    else
+        out.source = withTransparencyApplied(image, &out.alpha);
     return out;
 }
 

@@ -32,10 +32,18 @@ std::vector<int32_t> runAdvances(const TextRun& run);
 // The device area a text run inks (its cells along the baseline, and its opaque box).
 QRectF runExtent(const TextRun& run);
 
-// The image to write for an image call: the source with the pixels that are not to be drawn
-// made transparent (transparent colour, mask, constant alpha applied). `needsAlpha` tells
-// whether any pixel is not fully opaque.
-QImage recordableImage(const ImageDraw& image, bool* needsAlpha);
+// An image call as a recorder writes it. `source`: the picture with the pixels that are not to
+// be drawn made transparent (transparent colour, mask, constant alpha applied); null for a
+// call without a source (a pattern or raster-operation blt). `alpha`: some pixel is not fully
+// opaque. `upright`: the placement keeps the picture's edges on the device axes, so that it
+// can be written as a stretched rectangle; otherwise it is turned or sheared.
+struct RecordedImage {
+    QRectF area;  // the device bounds of what the call covers
+    QImage source;
+    bool alpha = false;
+    bool upright = false;
+};
+RecordedImage recordedImage(const ImageDraw& image);
 
 // Inclusive integer bounds of a device rectangle, as rclBounds keeps them.
 RectL inclusiveBounds(const QRectF& rect);

@@ -91,8 +91,9 @@ void WmfRecorder::drawImage(const ImageDraw& image)
 {
     if (finished_ || image.deviceQuad.isEmpty())
         return;
-    const QRectF area = image.deviceQuad.boundingRect();
-    if (image.source.isNull()) {
+    RecordedImage recorded = recordedImage(image);
+    const QRectF& area = recorded.area;
+    if (recorded.source.isNull()) {
         selectBrush(image.brush);
         out_.begin(META_PATBLT);
         out_.u32(image.rop3);
@@ -103,11 +104,11 @@ void WmfRecorder::drawImage(const ImageDraw& image)
         out_.end();
         return;
     }
-    bool alpha = false;
-    QImage source = recordableImage(image, &alpha);
+    QImage& source = recorded.source;
+    bool& alpha = recorded.alpha;
     const QTransform& t = image.toDevice;
     QRectF dest;
-    if (t.m12() == 0 && t.m21() == 0 && t.type() <= QTransform::TxScale) {
+    if (recorded.upright) {
         dest = QRectF(t.dx(), t.dy(), source.width() * t.m11(), source.height() * t.m22());
     } else {
         // A WMF cannot turn a picture: it is drawn turned into an upright one first, only
