@@ -14,16 +14,15 @@
 
 #include "gdi/text/fontmap.h"
 #include "gdi/player.h"
+#include "platform/parallel.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QStringList>
-#include <QThread>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -76,29 +75,20 @@ std::optional<std::vector<Job>> parseArguments(const QStringList& args, kvconver
     return jobs;
 }
 
-// Runs the jobs on one thread per core (one thread with --stats); the number that failed.
+// Runs the jobs on one thread per core (one thread with --stats, so that the statistics of
+// one file stay together); the number that failed.
 int runJobs(const std::vector<Job>& jobs, const kvconvert::Options& options)
 {
-    std::atomic<size_t> next = 0;
     std::atomic<int> failures = 0;
     std::mutex reportLock;
-    const auto work = [&] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            const QString error = kvconvert::convertFile(jobs[i].first, jobs[i].second, options);
-            if (!error.isEmpty()) {
-                const std::lock_guard guard(reportLock);
-                std::fprintf(stderr, "kvconvert: %s\n", qPrintable(error));
-                ++failures;
-            }
+    kv::runParallel(jobs.size(), options.stats ? 1 : kv::batchThreads(), [&](size_t i) {
+        const QString error = kvconvert::convertFile(jobs[i].first, jobs[i].second, options);
+        if (!error.isEmpty()) {
+            const std::lock_guard guard(reportLock);
+            std::fprintf(stderr, "kvconvert: %s\n", qPrintable(error));
+            ++failures;
         }
-    };
-    const size_t threads = options.stats ? 1 : std::min<size_t>(jobs.size(), size_t(std::max(1, QThread::idealThreadCount())));
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(work);
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
+    });
     return failures;
 }
 
