@@ -260,7 +260,7 @@ bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOp
         dc.device().notePictureArea(frameOnDevice);
     // Converting a Windows metafile records its text with advances measured on the reference
     // device; enhanced metafiles are measured where they are played.
-    dc.beginPlayback(base, &reference, picture.fromWmf);
+    dc.beginPlayback(base, &reference, picture.fromWmf ? picture.measuredPixel : 0);
     Player player(dc, h.handles);
     const size_t n = std::min(picture.records.size(), options.maxRecords);
     const auto playGdi = [&](size_t from, size_t to) {

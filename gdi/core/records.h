@@ -159,6 +159,9 @@ struct Picture {
     std::vector<rec::Record> records;
     ParseStats stats;
     bool fromWmf = false;
+    // A converted Windows metafile's text without advances is spaced as the conversion measured
+    // it, in whole pixels of the reference device: one such pixel in the picture's device units.
+    double measuredPixel = 1;
     // The EMF+ records the page's comments carry (null when it has none): see emfplusrecords.h.
     std::shared_ptr<const plus::Stream> plus;
 };

@@ -142,9 +142,9 @@ void Dc::Impl::addBounds(const QRectF& r)
 
 // ---- playback ------------------------------------------------------------------------------
 
-void Dc::beginPlayback(const QTransform& base, const DeviceCaps* reference, bool advancesOnReference)
+void Dc::beginPlayback(const QTransform& base, const DeviceCaps* reference, double advancePixel)
 {
-    Impl::Playback entry{state_, std::move(impl_->saved), impl_->base, impl_->reference, impl_->advancesOnReference};
+    Impl::Playback entry{state_, std::move(impl_->saved), impl_->base, impl_->reference, impl_->advancePixel};
     std::optional<QRegion> effective = state_.metaClip;
     if (state_.clip)
         effective = effective ? (*effective & *state_.clip) : *state_.clip;
@@ -155,7 +155,7 @@ void Dc::beginPlayback(const QTransform& base, const DeviceCaps* reference, bool
     state_.metaClip = effective;
     impl_->base = base;
     impl_->reference = reference ? std::optional<DeviceCaps>(*reference) : std::nullopt;
-    impl_->advancesOnReference = advancesOnReference;
+    impl_->advancePixel = advancePixel;
     impl_->pathFigureOpen = false;
     impl_->syncClip();
 }
@@ -170,7 +170,7 @@ void Dc::endPlayback()
     impl_->saved = std::move(entry.outerSaved);
     impl_->base = entry.outerBase;
     impl_->reference = entry.outerReference;
-    impl_->advancesOnReference = entry.outerAdvancesOnReference;
+    impl_->advancePixel = entry.outerAdvancePixel;
     impl_->pathFigureOpen = false;
     impl_->syncClip();
 }

@@ -189,10 +189,11 @@ public:
     // DC's, keeps the current clip as the meta region, and makes `base` (metafile device
     // units -> this Dc's device units) the transform every later mapping is composed with.
     // `reference` is the metafile's reference device (metric map modes inside the picture
-    // measure millimetres on it); null: this Dc's own device. `advancesOnReference`: text
-    // without advances of its own is spaced in whole pixels of the metafile's device, as the
-    // conversion of a Windows metafile measured it, rather than in whole pixels of this one.
-    void beginPlayback(const QTransform& base, const DeviceCaps* reference = nullptr, bool advancesOnReference = false);
+    // measure millimetres on it); null: this Dc's own device. `advancePixel` > 0: text
+    // without advances of its own is spaced in whole pixels of that size in metafile device
+    // units, as the conversion of a Windows metafile measured it, rather than in whole pixels
+    // of this device.
+    void beginPlayback(const QTransform& base, const DeviceCaps* reference = nullptr, double advancePixel = 0);
     void endPlayback();
 
 private:

@@ -24,12 +24,12 @@ struct Dc::Impl {
         std::vector<DcState> outerSaved;
         QTransform outerBase;
         std::optional<DeviceCaps> outerReference;
-        bool outerAdvancesOnReference = false;
+        double outerAdvancePixel = 0;
     };
     std::vector<Playback> playbacks;
     QTransform base;                // metafile device units -> final device pixels
     std::optional<DeviceCaps> reference;  // the metafile's reference device (metric map modes)
-    bool advancesOnReference = false;     // see Dc::beginPlayback
+    double advancePixel = 0;             // see Dc::beginPlayback
 
     // The clip last sent to the device (to send only changes).
     bool clipSent = false;

@@ -231,8 +231,8 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
     const bool pdy = options & ETO_PDY;
     // The whole pixel advances are rounded to: of this device, or of the reference device the
     // text was measured on.
-    const double basePixel = impl_->base.map(QLineF(0, 0, 1, 0)).length();
-    const double advancePixel = impl_->advancesOnReference && basePixel > 0 ? basePixel : 1.0;
+    const double basePixel = impl_->base.map(QLineF(0, 0, impl_->advancePixel, 0)).length();
+    const double advancePixel = basePixel > 0 ? basePixel : 1.0;
     const Layout layout = !dx.empty() && dx.size() >= text.size() * (pdy ? 2 : 1)
         ? layoutFromDx(text, dx, pdy, baseline, linear)
         : layoutFromFont(text, *font, baseline, linear, advancePixel, state_.textCharExtra * impl_->xScale(),

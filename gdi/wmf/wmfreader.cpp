@@ -142,8 +142,13 @@ PicturePtr readWmfPicture(std::span<const uint8_t> bytes, const DeviceCaps& refe
     fillHeader(picture->header, referenceCaps, bytes.size(), recordCount + 2, parser.slotCount());
     if (mapping == Mapping::Unscaled)
         makeUnscaledHeader(picture->header);
-    if (exactFrame)
+    if (exactFrame) {
         picture->header.frame = RectL{0, 0, exactFrame->cx, exactFrame->cy};
+        // The conversion measures text on the display, at its logical resolution, which the
+        // surface's pixels of 0.01 mm only stand in for: its own text is spaced by whole
+        // display pixels.
+        picture->measuredPixel = 2540.0 / referenceCaps.logPixelsX;
+    }
     return picture;
 }
 

@@ -3,6 +3,8 @@
 #include "similarity.h"
 #include "testenv.h"
 
+#include "gdi/emfplus/emfplusplayer.h"
+#include "gdi/player.h"
 #include "gdi/render.h"
 
 #include <QDir>
@@ -67,8 +69,17 @@ QStringList sharedPages(const QString& folder)
     return names;
 }
 
-std::vector<PageScore> scorePages(const std::vector<CorpusPage>& pages, int width)
+bool drawnThroughEmfPlus(const QString& file)
 {
+    const kv::gdi::PicturePtr picture = kv::gdi::readForRendering(file);
+    return picture && kv::gdi::plus::drawsThroughEmfPlus(*picture);
+}
+
+std::vector<PageScore> scorePages(const std::vector<CorpusPage>& pages, int width, Road road)
+{
+    // The switch is read when a page starts playing, so it is set before any worker starts.
+    const bool playbackBefore = kv::gdi::emfPlusPlayback();
+    kv::gdi::setEmfPlusPlayback(road == Road::EmfPlus);
     std::vector<PageScore> scores(pages.size());
     std::atomic<size_t> next = 0;
     const auto work = [&] {
@@ -82,6 +93,7 @@ std::vector<PageScore> scorePages(const std::vector<CorpusPage>& pages, int widt
     work();
     for (std::thread& helper : helpers)
         helper.join();
+    kv::gdi::setEmfPlusPlayback(playbackBefore);
     return scores;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The corpus pages the gate renders: found in the shared corpus beside the project, or, for
 // the files whose licence lets them travel with the project, in tests/data/corpus.
+#include "scoretable.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -26,7 +28,11 @@ struct PageScore {
     QString problem;
 };
 
-// Renders every page `width` pixels wide and scores it against its reference, on all cores.
-std::vector<PageScore> scorePages(const std::vector<CorpusPage>& pages, int width);
+// Whether the file is read as a page that the EMF+ road draws from its EMF+ records.
+bool drawnThroughEmfPlus(const QString& file);
+
+// Renders every page `width` pixels wide on `road` and scores it against its reference, on
+// all cores. The engine's EMF+ playback switch is as before when it returns.
+std::vector<PageScore> scorePages(const std::vector<CorpusPage>& pages, int width, Road road);
 
 } // namespace kvtest

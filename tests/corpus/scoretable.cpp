@@ -31,9 +31,14 @@ std::optional<ScoreTable> readScoreTable(const QString& path, QString* problem)
     return table;
 }
 
-QString scoreTablePath(int width)
+QString scoreTablePath(Road road, int width)
 {
-    return dataFile(width == 1000 ? QStringLiteral("corpus-scores.tsv") : QStringLiteral("corpus-scores-%1.tsv").arg(width));
+    QString name = QStringLiteral("corpus-scores");
+    if (road == Road::EmfPlus)
+        name += QStringLiteral("-emfplus");
+    if (width != 1000)
+        name += QStringLiteral("-%1").arg(width);
+    return dataFile(name + ".tsv");
 }
 
 } // namespace kvtest

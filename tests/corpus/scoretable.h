@@ -12,8 +12,13 @@ using ScoreTable = std::map<QString, double>;  // "emf/x.emf" -> score
 // Null when the file cannot be read; a malformed line makes `problem` name it.
 std::optional<ScoreTable> readScoreTable(const QString& path, QString* problem);
 
-// The table the gate uses at `width` pixels: tests/data/corpus-scores.tsv at 1000,
-// tests/data/corpus-scores-<width>.tsv otherwise.
-QString scoreTablePath(int width);
+// How the gate draws the pages: from their GDI records, as the references were drawn, or a
+// page that carries EMF+ records through those.
+enum class Road { Gdi, EmfPlus };
+
+// The table the gate uses on a road at `width` pixels: tests/data/corpus-scores.tsv for the GDI
+// road at 1000, tests/data/corpus-scores-<width>.tsv at other widths; the EMF+ road's tables
+// are corpus-scores-emfplus.tsv and corpus-scores-emfplus-<width>.tsv.
+QString scoreTablePath(Road road, int width);
 
 } // namespace kvtest

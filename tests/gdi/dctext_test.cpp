@@ -189,25 +189,28 @@ TEST(DcText, TextInAPathBracketBecomesItsOutlines)
 // Windows metafile, of the reference device its text was measured on.
 TEST(DcText, OwnAdvancesAreWholePixelsOfTheDeviceTheTextIsMeasuredOn)
 {
-    const auto origins = [](bool onReference) {
+    // The reference pixel in metafile device units: 0 is this device's own pixel.
+    const auto origins = [](double referencePixel) {
         TraceDevice device;
         Dc dc(device);
-        dc.beginPlayback(QTransform::fromScale(2.5, 2.5), nullptr, onReference);
+        dc.beginPlayback(QTransform::fromScale(2.5, 2.5), nullptr, referencePixel);
         dc.selectObject(kvtest::font(-13));
         dc.setTextAlign(TA_BASELINE);
         dc.extTextOut(3, 40, 0, nullptr, u"Wiggly text, spaced");
         dc.endPlayback();
         return device.texts.size() == 1 ? device.texts[0].origins : std::vector<QPointF>{};
     };
-    const std::vector<QPointF> onDevice = origins(false), onReference = origins(true);
+    const std::vector<QPointF> onDevice = origins(0), onReference = origins(1), onCoarser = origins(2);
     ASSERT_EQ(onDevice.size(), 19u);
     ASSERT_EQ(onReference.size(), 19u);
+    ASSERT_EQ(onCoarser.size(), 19u);
     const auto wholeMultiples = [](double v, double unit) { return std::abs(v / unit - std::round(v / unit)) < 1e-9; };
     bool differ = false;
     for (size_t i = 1; i < onDevice.size(); ++i) {
         const double step = onDevice[i].x() - onDevice[i - 1].x();
         EXPECT_TRUE(wholeMultiples(step, 1.0)) << i << ": " << step;
         EXPECT_TRUE(wholeMultiples(onReference[i].x() - onReference[i - 1].x(), 2.5)) << i;
+        EXPECT_TRUE(wholeMultiples(onCoarser[i].x() - onCoarser[i - 1].x(), 5.0)) << i;
         differ = differ || onReference[i].x() != onDevice[i].x();
     }
     EXPECT_TRUE(differ);  // the two roads round at different pixel sizes

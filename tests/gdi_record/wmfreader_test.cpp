@@ -2,7 +2,10 @@
 #include "recordtestutil.h"
 #include "common/testenv.h"
 
+#include "gdi/tracedevice.h"
+
 #include "gdi/emf/emfrecorder.h"
+#include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"
 #include "gdi/wmf/wmfformat.h"
@@ -31,6 +34,17 @@ std::vector<uint8_t> textOutParams(const std::string& text, int16_t x, int16_t y
         p.push_back(uint8_t(v));
         p.push_back(uint8_t(uint16_t(v) >> 8));
     }
+    return p;
+}
+
+// META_CREATEFONTINDIRECT's parameters: a LOGFONT of 16-bit fields and an ANSI face name.
+std::vector<uint8_t> fontParams(int16_t height, uint8_t charSet, std::string_view face)
+{
+    std::vector<uint8_t> p(18, 0);
+    p[0] = uint8_t(height), p[1] = uint8_t(uint16_t(height) >> 8);
+    p[13] = charSet;
+    p.insert(p.end(), face.begin(), face.end());
+    p.resize(18 + 32, 0);
     return p;
 }
 
@@ -199,19 +213,48 @@ TEST(WmfReader, PictureSizedConversionKeepsTheExactShapeOfSmallPictures)
     EXPECT_FALSE(readWmfAtPictureSize(WmfBuilder().finish()));
 }
 
+// SetWinMetaFileBits measures text on the display: a picture converted at its own size spaces
+// text without advances by whole 96-dpi pixels, however finely the surface stands in for it.
+TEST(WmfReader, PictureSizedTextIsSpacedInWholeDisplayPixels)
+{
+    const std::vector<uint8_t> file = WmfBuilder()
+        .record(META_SETWINDOWEXT, {182, 443})  // y, x: 443 x 182 units at 96 per inch
+        .raw(META_CREATEFONTINDIRECT, fontParams(-12, 0, "Arial"))
+        .record(META_SELECTOBJECT, {0})
+        .raw(META_TEXTOUT, textOutParams("Current Balance with Rotating Coil", 23, 89))
+        .finish();
+    const PicturePtr picture = readWmfAtPictureSize(file);
+    ASSERT_TRUE(picture);
+    EXPECT_DOUBLE_EQ(picture->measuredPixel, 2540.0 / 96);
+    const PicturePtr onScreen = readWmf(file, kScreen);
+    ASSERT_TRUE(onScreen);
+    EXPECT_DOUBLE_EQ(onScreen->measuredPixel, 1.0);  // the surface is the display itself
+
+    kvtest::TraceDevice device;
+    Dc dc(device);
+    const int width = 2480;
+    ASSERT_TRUE(playPicture(dc, *picture, RectL{0, 0, width, width * 182 / 443}));
+    ASSERT_EQ(device.texts.size(), 1u);
+    const std::vector<QPointF>& origins = device.texts[0].origins;
+    ASSERT_EQ(origins.size(), 34u);
+    const double displayPixel = double(width) / 443;  // one picture unit is one display pixel
+    double along = 0;
+    for (size_t i = 1; i < origins.size(); ++i) {
+        const double step = (origins[i].x() - origins[i - 1].x()) / displayPixel;
+        EXPECT_NEAR(step, std::round(step), 1e-3) << i;  // the frame is whole 0.01 mm
+        EXPECT_GE(std::round(step), 2) << i;  // a 12-pixel font's narrowest letters
+        along += step;
+    }
+    // Whole-pixel advances of a 12-pixel face run wider than its design advances (about 180
+    // units for these 33 letters): the display's rounding, not the surface's.
+    EXPECT_GT(along, 183);
+}
+
 TEST(WmfReader, FaceNamesAreReadInTheFontsCharset)
 {
-    const auto fontParams = [](uint8_t charSet, std::string_view face) {
-        std::vector<uint8_t> p(18, 0);
-        p[0] = uint8_t(-20), p[1] = 0xFF;  // lfHeight -20
-        p[13] = charSet;
-        p.insert(p.end(), face.begin(), face.end());
-        p.resize(18 + 32, 0);
-        return p;
-    };
     const std::vector<uint8_t> file = WmfBuilder()
-        .raw(META_CREATEFONTINDIRECT, fontParams(134, "\xcb\xce\xcc\xe5"))  // GB2312 "SimSun"
-        .raw(META_CREATEFONTINDIRECT, fontParams(2, "Symbol"))
+        .raw(META_CREATEFONTINDIRECT, fontParams(-20, 134, "\xcb\xce\xcc\xe5"))  // GB2312 "SimSun"
+        .raw(META_CREATEFONTINDIRECT, fontParams(-20, 2, "Symbol"))
         .finish();
     const PicturePtr picture = readWmf(file, kScreen);
     ASSERT_TRUE(picture);
