@@ -6,12 +6,10 @@
 #include "gdi/emfplus/emfplusplayer.h"
 #include "gdi/player.h"
 #include "gdi/render.h"
+#include "platform/parallel.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
-#include <atomic>
-#include <thread>
 
 namespace kvtest {
 
@@ -81,18 +79,7 @@ std::vector<PageScore> scorePages(const std::vector<CorpusPage>& pages, int widt
     const bool playbackBefore = kv::gdi::emfPlusPlayback();
     kv::gdi::setEmfPlusPlayback(road == Road::EmfPlus);
     std::vector<PageScore> scores(pages.size());
-    std::atomic<size_t> next = 0;
-    const auto work = [&] {
-        for (size_t i = next++; i < pages.size(); i = next++)
-            scores[i] = scoreOne(pages[i], width);
-    };
-    const size_t threads = std::min<size_t>(pages.size(), size_t(std::max(1, QThread::idealThreadCount())));
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(work);
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
+    kv::runParallel(pages.size(), kv::batchThreads(), [&](size_t i) { scores[i] = scoreOne(pages[i], width); });
     kv::gdi::setEmfPlusPlayback(playbackBefore);
     return scores;
 }
