@@ -90,14 +90,8 @@ void EmfRecorder::drawText(const TextRun& run)
         options |= ETO_OPAQUE;
         rect = roundedRect(*opaqueRect);
         state_.setBkColor(run.opaqueColor);
-    } else if (run.opaqueBox) {
-        DrawBrush fill;
-        fill.kind = DrawBrush::Kind::Solid;
-        fill.color = run.opaqueColor;
-        QPainterPath box;
-        box.addPolygon(*run.opaqueBox);
-        box.closeSubpath();
-        fillPath(box, Qt::WindingFill, fill);
+    } else {
+        fillOpaqueBox(*this, run);
     }
     const QRectF extent = runExtent(run);
     writeTextRecord(run, options, rect, extent);

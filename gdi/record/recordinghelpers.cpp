@@ -139,6 +139,19 @@ QImage withTransparencyApplied(const ImageDraw& image, bool* needsAlpha)
 
 } // namespace
 
+void fillOpaqueBox(Device& recorder, const TextRun& run)
+{
+    if (!run.opaqueBox)
+        return;
+    DrawBrush fill;
+    fill.kind = DrawBrush::Kind::Solid;
+    fill.color = run.opaqueColor;
+    QPainterPath box;
+    box.addPolygon(*run.opaqueBox);
+    box.closeSubpath();
+    recorder.fillPath(box, Qt::WindingFill, fill);
+}
+
 RecordedImage recordedImage(const ImageDraw& image)
 {
     RecordedImage out;

@@ -29,6 +29,10 @@ std::optional<QRectF> axisRectangle(const QPolygonF& polygon);
 // on the rounded origins; the last one is the font's own advance.
 std::vector<int32_t> runAdvances(const TextRun& run);
 
+// Fills a text run's opaque box that its text record cannot carry (turned, or apart from the
+// clip box) as a polygon of the run's background colour, drawn before the text.
+void fillOpaqueBox(Device& recorder, const TextRun& run);
+
 // The device area a text run inks (its cells along the baseline, and its opaque box).
 QRectF runExtent(const TextRun& run);
 

@@ -32,6 +32,17 @@ BitmapPtr WmfParser::readDib(ByteReader& p, uint32_t usage)
     return bitmap;
 }
 
+// A blt whose source is the device-independent bitmap that ends its record; nothing is drawn
+// when that bitmap cannot be read.
+bool WmfParser::pushWithDib(rec::Blt blt, ByteReader& p, uint32_t usage)
+{
+    blt.source = readDib(p, usage);
+    if (!blt.source)
+        return false;
+    push(std::move(blt));
+    return true;
+}
+
 bool WmfParser::patBlt(ByteReader& p)
 {
     rec::Blt blt;
@@ -102,11 +113,7 @@ bool WmfParser::stretchDib(ByteReader& p)
     blt.cxDest = p.i16();
     blt.yDest = p.i16();
     blt.xDest = p.i16();
-    blt.source = readDib(p, usage);
-    if (!blt.source)
-        return false;
-    push(std::move(blt));
-    return true;
+    return pushWithDib(std::move(blt), p, usage);
 }
 
 bool WmfParser::setDibToDev(ByteReader& p)
@@ -122,11 +129,7 @@ bool WmfParser::setDibToDev(ByteReader& p)
     blt.cxSrc = blt.cxDest = p.i16();
     blt.yDest = p.i16();
     blt.xDest = p.i16();
-    blt.source = readDib(p, usage);
-    if (!blt.source)
-        return false;
-    push(std::move(blt));
-    return true;
+    return pushWithDib(std::move(blt), p, usage);
 }
 
 } // namespace kv::gdi

@@ -127,6 +127,7 @@ private:
     bool setDibToDev(ByteReader& p);
     bool bltWithSource(ByteReader& p, bool stretch, bool dib);
     BitmapPtr readDib(ByteReader& p, uint32_t usage);
+    bool pushWithDib(rec::Blt blt, ByteReader& p, uint32_t usage);
 
     Picture& out_;
     DeviceCaps reference_;

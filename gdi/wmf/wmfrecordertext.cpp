@@ -44,15 +44,7 @@ void WmfRecorder::drawText(const TextRun& run)
 {
     if (finished_ || run.text.empty() || !run.font || run.origins.empty() || run.text.size() > 0x7FFF)
         return;
-    if (run.opaqueBox) {
-        DrawBrush fill;
-        fill.kind = DrawBrush::Kind::Solid;
-        fill.color = run.opaqueColor;
-        QPainterPath box;
-        box.addPolygon(*run.opaqueBox);
-        box.closeSubpath();
-        fillPath(box, Qt::WindingFill, fill);
-    }
+    fillOpaqueBox(*this, run);
     selectFont(run);
     state_.setTextColor(run.color);
     state_.setTextAlign(TA_BASELINE | TA_LEFT);
