@@ -125,7 +125,11 @@ std::optional<Image> readMetafile(ByteReader& r, std::string& problem)
 {
     const uint32_t type = r.u32();
     const uint32_t size = r.u32();
-    const auto bytes = r.bytes(std::min<size_t>(size, r.remaining()));
+    // GDI+ counts a Windows metafile's size without the (padded) placeable header it stores
+    // in front, so the last records lie beyond the stated size: a Windows metafile takes what
+    // its object holds, and its reader stops at META_EOF.
+    const bool windows = type == 1 || type == 2;
+    const auto bytes = r.bytes(windows ? r.remaining() : std::min<size_t>(size, r.remaining()));
     if (!r.ok() || nesting >= kMaxNesting) {
         problem = problem.empty() ? "malformed nested metafile" : problem;
         return std::nullopt;
@@ -134,7 +138,7 @@ std::optional<Image> readMetafile(ByteReader& r, std::string& problem)
     Image image;
     if (type >= 3 && type <= 5) {
         image.metafile = readEmf(bytes);
-    } else if (type == 1 || type == 2) {
+    } else if (windows) {
         image.metafile = readWindowsMetafile(bytes);
     }
     if (!image.metafile) {

@@ -425,4 +425,34 @@ TEST(EmfPlusImage, BitmapIsStretchedOntoItsDestination)
     EXPECT_TRUE(white(image, 850, 700));
 }
 
+TEST(EmfPlusImage, NestedWindowsMetafileIsDrawnToItsLastRecord)
+{
+    // A placeable Windows metafile of 100 x 100 units filled by a red rectangle, as GDI+ stores
+    // it: the placeable header padded to 24 bytes, and a size that counts neither.
+    std::vector<uint8_t> wmf;
+    const auto w16 = [&wmf](int v) { wmf.push_back(uint8_t(v)); wmf.push_back(uint8_t(v >> 8)); };
+    const auto w32 = [&](uint32_t v) { w16(int(v & 0xFFFF)); w16(int(v >> 16)); };
+    w32(0x9AC6CDD7), w16(0), w16(0), w16(0), w16(100), w16(100), w16(96), w32(0), w16(0);
+    w16(0);                                                         // GDI+'s padding
+    const size_t metaAt = wmf.size();
+    w16(1), w16(9), w16(0x0300), w32(30), w16(1), w32(7), w16(0);    // META header
+    w32(7), w16(0x02FC), w16(0), w32(0x0000FF), w16(0);             // CREATEBRUSHINDIRECT red
+    w32(4), w16(0x012D), w16(0);                                    // SELECTOBJECT
+    w32(7), w16(0x041B), w16(90), w16(90), w16(10), w16(10);        // RECTANGLE
+    w32(3), w16(0);                                                 // EOF
+    ASSERT_EQ(wmf.size() - metaAt, 60u);
+
+    EmfPlusBuilder b;
+    b.begin(0x4008, 0x0501).u32(0xDBC01002).u32(2).u32(2).u32(60);  // image: placeable WMF
+    for (uint8_t byte : wmf)
+        b.u8(byte);
+    b.end();
+    b.begin(0x401A, 0x0001).u32(0xFFFFFFFF).u32(2).rectF(QRectF(0, 0, 100, 100)).rectF(QRectF(100, 100, 400, 400)).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 300, 300), 0xFF0000u) << "the rectangle past the stated size is drawn";
+    EXPECT_EQ(at(image, 450, 450), 0xFF0000u);
+    EXPECT_TRUE(white(image, 480, 480)) << "inside its frame only";
+    EXPECT_TRUE(white(image, 50, 50));
+}
+
 } // namespace
