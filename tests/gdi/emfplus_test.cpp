@@ -316,6 +316,31 @@ TEST(EmfPlusText, RenderingHintDecidesWhetherTextIsSmoothed)
     EXPECT_GT(greys(0), 200) << "SystemDefault";
 }
 
+TEST(EmfPlusText, GlyphsAndAdvancesStretchWithAnUnevenTransform)
+{
+    const auto inkBox = [](const QImage& image, int top, int bottom) {
+        QRect box;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 160)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    EmfPlusBuilder b;
+    font(b, 1, 40);
+    const std::u16string text = u"Wide";
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(100, 100, 0, 0)).text(text).end();
+    b.begin(0x402A).matrix(2, 0, 0, 1, 0, 0).end();  // twice as wide as high
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(50, 300, 0, 0)).text(text).end();
+    const QImage image = render(b.finish());
+    const QRect plain = inkBox(image, 0, 250), wide = inkBox(image, 250, 1000);
+    ASSERT_GT(plain.width(), 40);
+    ASSERT_FALSE(wide.isEmpty());
+    EXPECT_NEAR(double(wide.width()) / plain.width(), 2.0, 0.15);
+    EXPECT_NEAR(wide.height(), plain.height(), 2);
+    EXPECT_NEAR(wide.left() - 100, 2 * (plain.left() - 100), 3) << "the same start, stretched";
+}
+
 TEST(EmfPlusText, LongTextWrapsAtSpacesInsideItsRectangle)
 {
     EmfPlusBuilder b;
