@@ -91,7 +91,8 @@ QImage readCompressed(ByteReader& r)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (!size.isValid() || int64_t(size.width()) * size.height() > kMaxImagePixels)
+    if (!size.isValid() || int64_t(size.width()) * size.height() > kMaxImagePixels
+        || !takePixels(uint64_t(size.width()) * uint64_t(size.height())))
         return {};
     return reader.read();
 }
@@ -162,6 +163,10 @@ QImage readBitmap(ByteReader& r, std::string& problem)
     const bool sized = width > 0 && height > 0 && int64_t(width) * height <= kMaxImagePixels;
     if (!r.ok() || (type != 1 && !sized)) {
         problem = problem.empty() ? "malformed bitmap" : problem;
+        return {};
+    }
+    if (type != 1 && !takePixels(uint64_t(width) * uint64_t(height))) {
+        problem = problem.empty() ? "the page's images hold more pixels than a page may" : problem;
         return {};
     }
     QImage image = type == 1 ? readCompressed(r) : readPixels(r, width, height, std::abs(stride), format);

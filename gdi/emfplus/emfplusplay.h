@@ -43,6 +43,7 @@ private:
     // ---- mapping (emfplusplayer.cpp) ----
     QTransform worldToPage() const;    // world units -> the page's reference pixels
     QTransform worldToDevice() const;
+    QRect clipPlane() const;           // device pixels a clip is built within
     double unitToPixels(uint32_t unit, bool vertical) const;  // EMF+ device pixels per unit
     template <class T> const T* objectAs(uint8_t id) const
     {

@@ -175,6 +175,7 @@ struct Stream {
     std::vector<size_t> comments;    // the gdiIndex of every EMF+ comment, in file order
     bool damaged = false;            // a record lied, overran, or is one this reader lacks
     std::string problem;             // the first such fault, for messages and --stats
+    uint64_t work = 0;               // what replaying it costs (see WorkMeter), for pictures that nest it
     std::vector<std::pair<uint32_t, uint32_t>> counts;  // (record type, count) as read
 };
 using StreamPtr = std::shared_ptr<const Stream>;

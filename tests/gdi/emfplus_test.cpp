@@ -3,11 +3,13 @@
 // files written here.
 #include "emfplusbuilder.h"
 
+#include "gdi/emfplus/emfplusplayer.h"
 #include "gdi/emfplus/emfplusrecords.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -144,6 +146,91 @@ TEST(EmfPlusRoad, GetDcDrawsTheGdiRecordsThatFollowItOnly)
     EXPECT_EQ(at(image, 200, 200), 0xFF0000u);
     EXPECT_EQ(at(image, 450, 450), 0x0000FFu);
     EXPECT_TRUE(white(image, 800, 800));
+}
+
+// A path object of `points` points along a flat zigzag from (100,100) to (300,102), closed.
+void zigzagPath(EmfPlusBuilder& b, uint8_t id, uint32_t points)
+{
+    b.begin(0x4008, uint16_t(0x0300 | id)).u32(0xDBC01002).u32(points).u32(0);
+    for (uint32_t i = 0; i < points; ++i)
+        b.f32(100 + 200.0f * float(i) / float(points)).f32(i % 2 ? 102 : 100);
+    for (uint32_t i = 0; i < points; ++i)
+        b.u8(i == 0 ? 0 : (i + 1 == points ? 0x81 : 1));
+    b.end();
+}
+
+TEST(EmfPlusRoad, PageAskingForTooMuchDrawingFallsBackWhole)
+{
+    // A 4000-point path filled 5000 times: twenty million points from 100 kB.
+    EmfPlusBuilder b(true);
+    b.fillRect(QRectF(600, 100, 100, 100), kBlue);
+    zigzagPath(b, 2, 4000);
+    b.solidBrush(1, kGreen);
+    for (int i = 0; i < 5000; ++i)
+        b.begin(0x4014, 0x0002).u32(1).end();
+    gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+    auto picture = read(b.finish());
+    ASSERT_TRUE(picture->plus);
+    EXPECT_TRUE(picture->plus->damaged);
+    EXPECT_NE(picture->plus->problem.find("more drawing"), std::string::npos) << picture->plus->problem;
+    EXPECT_FALSE(kv::gdi::plus::drawsThroughEmfPlus(*picture));
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_TRUE(white(image, 650, 150)) << "no half-drawn mix";
+    EXPECT_EQ(at(image, 600, 600), 0xFF0000u);
+
+    // The same path filled a few times is an ordinary page.
+    EmfPlusBuilder few(true);
+    zigzagPath(few, 2, 4000);
+    few.solidBrush(1, kGreen);
+    for (int i = 0; i < 50; ++i)
+        few.begin(0x4014, 0x0002).u32(1).end();
+    auto sound = read(few.finish());
+    EXPECT_FALSE(sound->plus->damaged) << sound->plus->problem;
+}
+
+TEST(EmfPlusRoad, EmfPlusOnlyPageOverItsBoundKeepsWhatCameBefore)
+{
+    EmfPlusBuilder b(false);
+    b.fillRect(QRectF(600, 100, 100, 100), kBlue);
+    zigzagPath(b, 2, 4000);
+    b.solidBrush(1, kGreen);
+    for (int i = 0; i < 5000; ++i)
+        b.begin(0x4014, 0x0002).u32(1).end();
+    b.fillRect(QRectF(600, 600, 100, 100), kRed);
+    auto picture = read(b.finish());
+    EXPECT_TRUE(picture->plus->damaged);
+    EXPECT_LT(picture->plus->entries.size(), 1500u) << "about a thousand fills fit the bound";
+    const QImage image = kv::gdi::renderPicture(*picture, 250);  // a quarter of the size: quicker
+    EXPECT_EQ(at(image, 162, 37), 0x0000FFu);
+    EXPECT_TRUE(white(image, 162, 162)) << "nothing after the bound";
+}
+
+TEST(EmfPlusRoad, ImagesOfAPageShareOnePixelBudget)
+{
+    // A 2000 x 2000 PNG of one colour is a few kilobytes; seventeen of them decode to more
+    // pixels than a page may hold.
+    QImage square(2000, 2000, QImage::Format_Mono);
+    square.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(square.save(&buffer, "PNG"));
+    const auto imagePage = [&](int count) {
+        EmfPlusBuilder b(true);
+        for (int i = 0; i < count; ++i) {
+            b.begin(0x4008, uint16_t(0x0500 | (i % 8))).u32(0xDBC01002).u32(1).u32(0).u32(0).u32(0).u32(0).u32(1);
+            for (char c : png)
+                b.u8(uint8_t(c));
+            b.end();
+        }
+        gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+        return read(b.finish());
+    };
+    const auto few = imagePage(4);
+    EXPECT_FALSE(few->plus->damaged) << few->plus->problem;
+    const auto many = imagePage(17);
+    EXPECT_TRUE(many->plus->damaged);
+    EXPECT_FALSE(kv::gdi::plus::drawsThroughEmfPlus(*many));
 }
 
 // ---- fills, paths and shapes -------------------------------------------------------------
@@ -369,6 +456,23 @@ TEST(EmfPlusClip, ClipRectClipsAndResetClipUndoes)
     EXPECT_EQ(at(image, 255, 255), 0xFF0000u) << "the hole kept the red";
     EXPECT_TRUE(white(image, 350, 350));
     EXPECT_EQ(at(image, 650, 650), QColor(kGreen).rgb() & 0xFFFFFF);
+}
+
+TEST(EmfPlusClip, ClipPathsFarBeyondThePageStillClipOnIt)
+{
+    EmfPlusBuilder b;
+    // A triangle reaching a billion pixels out whose edge crosses the page at x = 500.
+    b.begin(0x4008, 0x0302).u32(0xDBC01002).u32(3).u32(0);
+    b.f32(500).f32(-1e9f).f32(500).f32(1e9f).f32(-1e9f).f32(0);
+    b.u8(0).u8(1).u8(0x81).end();
+    b.begin(0x4033, 0x0002).end();                                   // SetClipPath, replace
+    b.fillRect(QRectF(0, 0, 1000, 1000), kRed);
+    b.begin(0x4033, 0x0402).end();                                   // exclude the same path
+    b.fillRect(QRectF(0, 0, 1000, 1000), kBlue);
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 100, 500), 0xFF0000u);
+    EXPECT_EQ(at(image, 480, 20), 0xFF0000u);
+    EXPECT_TRUE(white(image, 700, 500)) << "outside the first clip; the second clip holds nothing";
 }
 
 TEST(EmfPlusState, RestoreAndEndContainerBringTheStateBack)
