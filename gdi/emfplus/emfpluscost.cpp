@@ -58,7 +58,11 @@ void WorkMeter::define(uint8_t id, const Object& object)
         cost += uint64_t(path->path.elementCount());
     else if (const Region* region = std::get_if<Region>(&object))
         cost += uint64_t(region->area.elementCount());
-    else if (const Image* image = std::get_if<Image>(&object))
+    else if (const Pen* pen = std::get_if<Pen>(&object)) {
+        for (const auto* cap : {&pen->startCap, &pen->endCap})
+            if (*cap)
+                cost += uint64_t((*cap)->fill.elementCount() + (*cap)->line.elementCount());
+    } else if (const Image* image = std::get_if<Image>(&object))
         cost += image->metafile ? pictureCost(*image->metafile)
                                 : uint64_t(image->bitmap.width()) * uint64_t(image->bitmap.height()) / kPixelsPerUnit;
     objectCost_[id] = cost;
@@ -80,7 +84,7 @@ bool WorkMeter::add(const rec::Record& record)
     if (const auto* fill = std::get_if<rec::Fill>(&record))
         cost += shapeCost(fill->shape);
     else if (const auto* stroke = std::get_if<rec::Stroke>(&record))
-        cost += kStrokeFactor * shapeCost(stroke->shape);
+        cost += (kStrokeFactor + objectCost_[stroke->penId] - 1) * shapeCost(stroke->shape);  // caps at each end
     else if (const auto* image = std::get_if<rec::DrawImage>(&record))
         cost += objectCost_[image->imageId];
     else if (const auto* text = std::get_if<rec::DrawString>(&record))

@@ -149,7 +149,7 @@ Qt::PenJoinStyle joinOf(uint32_t join)
     }
 }
 
-// Skips a length-prefixed optional part (custom caps, compound lines) the player does not draw.
+// Skips a length-prefixed optional part (compound lines) the player does not draw.
 bool skipSized(ByteReader& r, uint32_t elemSize)
 {
     const uint32_t n = r.u32();
@@ -353,12 +353,16 @@ std::optional<Pen> readPen(ByteReader& r, std::string& problem)
         if (!skipSized(r, 4))
             return std::nullopt;
     }
-    if (flags & (PenCustomStartCap | PenCustomEndCap))
-        note(problem, "custom line cap drawn flat");
-    if ((flags & PenCustomStartCap) && !skipSized(r, 1))
-        return std::nullopt;
-    if ((flags & PenCustomEndCap) && !skipSized(r, 1))
-        return std::nullopt;
+    for (const auto& [flag, cap] : {std::pair(PenCustomStartCap, &p.startCap), std::pair(PenCustomEndCap, &p.endCap)}) {
+        if (!(flags & flag))
+            continue;
+        const uint32_t size = r.u32();
+        if (!r.fits(size, 1))
+            return std::nullopt;
+        ByteReader capData = r.sub(r.pos(), size);
+        *cap = readCustomCap(capData, problem);
+        r.skip(size);
+    }
     ByteReader rest = r.sub(r.pos(), r.remaining());
     auto brush = readBrush(rest, problem);
     if (!brush || !r.ok())

@@ -36,6 +36,9 @@ std::optional<QPolygonF> readPoints(ByteReader& r, uint32_t count, uint16_t flag
 // make the object malformed.
 std::optional<Brush> readBrush(ByteReader& r, std::string& problem);
 std::optional<Pen> readPen(ByteReader& r, std::string& problem);
+// A pen's custom cap after its byte count (emfpluscaps.cpp); nothing when malformed or too
+// large for a cap, which the pen then draws without.
+std::optional<CustomCap> readCustomCap(ByteReader& r, std::string& problem);
 std::optional<QPainterPath> readPath(ByteReader& r, std::string& problem);
 std::optional<Region> readRegion(ByteReader& r, std::string& problem);
 std::optional<Image> readImage(ByteReader& r, std::string& problem);

@@ -60,6 +60,8 @@ private:
     std::optional<DrawBrush> drawBrush(const BrushRef& ref) const;
     DrawBrush drawBrush(const Brush& brush) const;
     std::optional<DrawPen> drawPen(uint8_t penId) const;
+    // Strokes a device line and puts the pen's custom caps at its open ends (emfpluscaps.cpp).
+    void strokeWithCaps(const QPainterPath& line, const Pen& pen, const DrawPen& drawn);
 
     // ---- images (emfplusimagedraw.cpp) ----
     void drawNested(const Image& image, const QTransform& onPage);

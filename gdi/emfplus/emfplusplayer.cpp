@@ -178,7 +178,7 @@ void Player::operator()(const rec::Stroke& r)
     const auto shape = deviceShape(r.shape, false);
     const auto pen = drawPen(r.penId);
     if (shape && pen)
-        dc_.strokeDevice(*shape, *pen);
+        strokeWithCaps(*shape, *objectAs<Pen>(r.penId), *pen);
 }
 
 void Player::operator()(const rec::Set& r)

@@ -43,6 +43,14 @@ struct Brush {
     QColor representative() const;
 };
 
+// A custom line cap (GDI+'s CustomLineCap and AdjustableArrowCap) in pen widths: y runs along
+// the line and out of its end, the line's end point at the origin.
+struct CustomCap {
+    QPainterPath fill;               // filled with the pen's colour
+    QPainterPath line;               // stroked with the pen
+    double inset = 0;                // widths the line stops short of its end
+};
+
 struct Pen {
     double width = 1;                // in `unit`
     uint32_t unit = UnitWorld;
@@ -53,6 +61,7 @@ struct Pen {
     int32_t lineStyle = 0;           // LineStyle: solid, dash, dot, dash-dot, dash-dot-dot, custom
     std::vector<double> dashes;      // custom dash pattern, in widths
     double dashOffset = 0;
+    std::optional<CustomCap> startCap, endCap;
     Brush brush;
 };
 

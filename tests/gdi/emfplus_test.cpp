@@ -337,6 +337,28 @@ TEST(EmfPlusPen, DashedPenLeavesGapsAndSolidPenNone)
     EXPECT_EQ(inkIn(image, QRect(100, 190, 800, 4)), 0) << "a six-pixel pen is three pixels either side";
 }
 
+TEST(EmfPlusPen, CustomCapsPutArrowheadsAtTheLineEnds)
+{
+    EmfPlusBuilder b;
+    // A pen 10 wide with an adjustable arrow at its start and a filled triangle at its end.
+    b.begin(0x4008, 0x0201).u32(0xDBC01002).u32(0).u32(0x0800 | 0x1000).u32(0).f32(10);
+    b.u32(60).u32(0xDBC01002).u32(1).f32(3).f32(3).f32(0).u32(1);        // arrow 3 x 3 widths, filled
+    b.u32(0).u32(0).u32(0).f32(10).f32(1).f32(0).f32(0).f32(0).f32(0);
+    b.u32(100).u32(0xDBC01002).u32(0).u32(1).u32(0).f32(0);              // fill path, no inset
+    b.u32(0).u32(0).u32(0).f32(10).f32(1).f32(0).f32(0).f32(0).f32(0);
+    b.u32(40).u32(0xDBC01002).u32(3).u32(0);                              // its path: tip at the end
+    b.f32(1.5f).f32(-3).f32(0).f32(0).f32(-1.5f).f32(-3).u8(0).u8(1).u8(0x81).u8(0);
+    b.u32(0xDBC01002).u32(0).argb(Qt::black).end();
+    b.begin(0x400D, 0x0001).u32(2).f32(200).f32(500).f32(800).f32(500).end();  // DrawLines
+    const QImage image = render(b.finish());
+    EXPECT_FALSE(white(image, 500, 500));
+    EXPECT_TRUE(white(image, 500, 510)) << "the line itself is 10 wide";
+    EXPECT_FALSE(white(image, 775, 510)) << "the triangle widens towards its base";
+    EXPECT_TRUE(white(image, 795, 510)) << "and narrows to its tip";
+    EXPECT_FALSE(white(image, 225, 510)) << "the arrow at the start";
+    EXPECT_TRUE(white(image, 190, 500)) << "drawn inwards from the line's end";
+}
+
 TEST(EmfPlusPen, WidthFollowsTheWorldTransform)
 {
     EmfPlusBuilder b;
