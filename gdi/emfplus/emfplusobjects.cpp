@@ -345,6 +345,9 @@ std::optional<Pen> readPen(ByteReader& r, std::string& problem)
             const float d = r.f32();
             p.dashes.push_back(std::isfinite(d) ? std::clamp<double>(d, 0.01, 1000) : 1);
         }
+        // A dash pattern with no line style is a custom one: writers leave the style out.
+        if (!(flags & PenLineStyle) && !p.dashes.empty())
+            p.lineStyle = 5;
     }
     if (flags & PenAlignment)
         r.i32();

@@ -317,8 +317,12 @@ TEST(EmfPlusPen, DashedPenLeavesGapsAndSolidPenNone)
     EmfPlusBuilder b;
     b.pen(1, Qt::black, 6, 1);  // dashes of 3 widths, gaps of 1
     b.pen(2, Qt::black, 6, 0);
+    // A pattern of its own (4 widths on, 4 off) with no line style, as chart writers leave it.
+    b.begin(0x4008, 0x0203).u32(0xDBC01002).u32(0).u32(0x100).u32(0).f32(6).u32(2).f32(4).f32(4);
+    b.u32(0xDBC01002).u32(0).argb(Qt::black).end();
     b.begin(0x400D, 0x0001).u32(2).f32(100).f32(200).f32(900).f32(200).end();  // DrawLines
     b.begin(0x400D, 0x0002).u32(2).f32(100).f32(400).f32(900).f32(400).end();
+    b.begin(0x400D, 0x0003).u32(2).f32(100).f32(600).f32(900).f32(600).end();
     const QImage image = render(b.finish());
     const auto runs = [&](int y) {
         int count = 0;
@@ -333,6 +337,8 @@ TEST(EmfPlusPen, DashedPenLeavesGapsAndSolidPenNone)
     EXPECT_GE(runs(200), 25) << "800 pixels of 24-pixel periods";
     EXPECT_LE(runs(200), 40);
     EXPECT_EQ(runs(400), 1);
+    EXPECT_GE(runs(600), 14) << "800 pixels of 48-pixel periods";
+    EXPECT_LE(runs(600), 18);
     EXPECT_GT(inkIn(image, QRect(100, 196, 800, 8)), 0);
     EXPECT_EQ(inkIn(image, QRect(100, 190, 800, 4)), 0) << "a six-pixel pen is three pixels either side";
 }
