@@ -19,6 +19,8 @@ constexpr uint64_t kStrokeFactor = 4;
 constexpr uint64_t kCharacterCost = 64;
 // Pixels of a bitmap transformed and blended per point's worth of work.
 constexpr uint64_t kPixelsPerUnit = 16;
+// A path gradient is drawn into an image of up to 512 x 512 pixels for every fill.
+constexpr uint64_t kPathGradientCost = uint64_t(1) << 12;
 
 uint64_t pictureCost(const Picture& picture)
 {
@@ -58,6 +60,8 @@ void WorkMeter::define(uint8_t id, const Object& object)
         cost += uint64_t(path->path.elementCount());
     else if (const Region* region = std::get_if<Region>(&object))
         cost += uint64_t(region->area.elementCount());
+    else if (const Brush* brush = std::get_if<Brush>(&object); brush && brush->kind == Brush::Kind::PathGradient)
+        cost += kPathGradientCost;
     else if (const Pen* pen = std::get_if<Pen>(&object)) {
         for (const auto* cap : {&pen->startCap, &pen->endCap})
             if (*cap)
@@ -82,7 +86,7 @@ bool WorkMeter::add(const rec::Record& record)
 {
     uint64_t cost = 1;
     if (const auto* fill = std::get_if<rec::Fill>(&record))
-        cost += shapeCost(fill->shape);
+        cost += shapeCost(fill->shape) + (fill->brush.solid ? 0 : objectCost_[fill->brush.id]);
     else if (const auto* stroke = std::get_if<rec::Stroke>(&record))
         cost += (kStrokeFactor + objectCost_[stroke->penId] - 1) * shapeCost(stroke->shape);  // caps at each end
     else if (const auto* image = std::get_if<rec::DrawImage>(&record))

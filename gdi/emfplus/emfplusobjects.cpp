@@ -98,16 +98,14 @@ bool readPathGradient(ByteReader& r, Brush& b, std::string& problem)
     const uint32_t flags = r.u32();
     b.wrap = r.i32();
     b.color = readColor(r);
-    b.center = QPointF(r.f32(), r.f32());
+    const float centreX = r.f32(), centreY = r.f32();
+    b.center = QPointF(centreX, centreY);
     const uint32_t surrounding = r.u32();
     if (surrounding > kMaxStops || !r.fits(surrounding, 4))
         return false;
-    QColor edge = b.color;
-    for (uint32_t i = 0; i < surrounding; ++i) {
-        const QColor c = readColor(r);
-        if (i == 0)
-            edge = c;
-    }
+    for (uint32_t i = 0; i < surrounding; ++i)
+        b.surround.push_back(readColor(r));
+    const QColor edge = b.surround.empty() ? b.color : b.surround.front();
     if (flags & BrushPath) {
         const uint32_t size = r.u32();
         ByteReader pathData = r.sub(r.pos(), size);

@@ -20,6 +20,10 @@ struct GraphicsState {
     bool smoothImages = true;         // InterpolationMode other than nearest neighbour
 };
 
+// A path gradient brush in device pixels: its blend from the centre to every edge of its
+// boundary, transparent outside (emfplusgradient.cpp); nothing for a boundary without area.
+std::optional<QBrush> pathGradientShader(const Brush& brush, const QTransform& toDevice);
+
 class Player {
 public:
     Player(Dc& dc, const Stream& stream, const PlayTarget& target, const std::function<void(size_t, size_t)>& playGdi);

@@ -166,11 +166,17 @@ void Player::operator()(const rec::Clear& r)
 
 void Player::operator()(const rec::Fill& r)
 {
-    const auto shape = deviceShape(r.shape, true);
+    auto shape = deviceShape(r.shape, true);
     const auto brush = drawBrush(r.brush);
-
-    if (shape && brush)
-        dc_.fillDevice(*shape, r.rule, *brush);
+    if (!shape || !brush)
+        return;
+    // A path gradient paints inside its boundary only (its image would repeat beyond it).
+    const Brush* object = r.brush.solid ? nullptr : objectAs<Brush>(r.brush.id);
+    if (object && object->kind == Brush::Kind::PathGradient) {
+        shape->setFillRule(r.rule);
+        shape = shape->intersected((object->transform * worldToDevice()).map(object->boundary));
+    }
+    dc_.fillDevice(*shape, r.rule, *brush);
 }
 
 void Player::operator()(const rec::Stroke& r)

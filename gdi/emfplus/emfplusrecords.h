@@ -38,6 +38,7 @@ struct Brush {
     int32_t wrap = 0;                // WrapMode
     QPainterPath boundary;           // path gradient: its outline
     QPointF center;                  // path gradient
+    std::vector<QColor> surround;    // path gradient: the colour at each boundary point (the last repeats)
     QImage texture;                  // Texture (null when its image was not a bitmap)
     // The one colour a device that has no gradients paints with.
     QColor representative() const;

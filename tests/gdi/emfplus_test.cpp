@@ -285,6 +285,34 @@ TEST(EmfPlusFill, LinearGradientRunsFromItsStartToItsEndColour)
     EXPECT_NEAR(middle.blue(), 128, 16);
 }
 
+TEST(EmfPlusFill, PathGradientRunsFromItsCentreToEveryEdge)
+{
+    EmfPlusBuilder b;
+    // A path gradient in slot 1: red at (300,300), blue all round the square (100,100)-(500,500).
+    b.begin(0x4008, 0x0101).u32(0xDBC01002).u32(3);
+    b.u32(0).u32(0).argb(kRed).f32(300).f32(300).u32(1).argb(kBlue);
+    b.u32(4).f32(100).f32(100).f32(500).f32(100).f32(500).f32(500).f32(100).f32(500).end();
+    b.begin(0x400A, 0x0000).u32(1).u32(1).rectF(QRectF(0, 0, 600, 600)).end();
+    // The same blend about a centre off the middle, at (200,800).
+    b.begin(0x4008, 0x0102).u32(0xDBC01002).u32(3);
+    b.u32(0).u32(0).argb(kRed).f32(200).f32(800).u32(1).argb(kBlue);
+    b.u32(4).f32(100).f32(600).f32(500).f32(600).f32(500).f32(1000).f32(100).f32(1000).end();
+    b.begin(0x400A, 0x0000).u32(2).u32(1).rectF(QRectF(0, 600, 600, 400)).end();
+    const QImage image = render(b.finish());
+    EXPECT_GT(image.pixelColor(200, 800).red(), 240) << "the centre is (x, y)";
+    EXPECT_LT(image.pixelColor(300, 700).red(), 200);
+    const QColor centre = image.pixelColor(300, 300), edge = image.pixelColor(300, 103), corner = image.pixelColor(104, 104);
+    const QColor halfway = image.pixelColor(300, 200), halfwayDiagonal = image.pixelColor(200, 200);
+    EXPECT_GT(centre.red(), 240);
+    EXPECT_LT(centre.blue(), 20);
+    EXPECT_GT(edge.blue(), 240) << "the middle of an edge is as far along as a corner";
+    EXPECT_LT(edge.red(), 20);
+    EXPECT_GT(corner.blue(), 240);
+    EXPECT_NEAR(halfway.red(), 128, 16);
+    EXPECT_NEAR(halfwayDiagonal.red(), 128, 16);
+    EXPECT_TRUE(white(image, 50, 300)) << "nothing outside the boundary";
+}
+
 TEST(EmfPlusFill, TranslucentColoursBlendWithWhatIsBeneath)
 {
     EmfPlusBuilder b;
