@@ -91,7 +91,8 @@ QImage readCompressed(ByteReader& r)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (!size.isValid() || int64_t(size.width()) * size.height() > kMaxImagePixels)
+    if (!size.isValid() || int64_t(size.width()) * size.height() > kMaxImagePixels
+        || !takePixels(uint64_t(size.width()) * uint64_t(size.height())))
         return {};
     return reader.read();
 }
@@ -125,7 +126,11 @@ std::optional<Image> readMetafile(ByteReader& r, std::string& problem)
 {
     const uint32_t type = r.u32();
     const uint32_t size = r.u32();
-    const auto bytes = r.bytes(std::min<size_t>(size, r.remaining()));
+    // GDI+ counts a Windows metafile's size without the (padded) placeable header it stores
+    // in front, so the last records lie beyond the stated size: a Windows metafile takes what
+    // its object holds, and its reader stops at META_EOF.
+    const bool windows = type == 1 || type == 2;
+    const auto bytes = r.bytes(windows ? r.remaining() : std::min<size_t>(size, r.remaining()));
     if (!r.ok() || nesting >= kMaxNesting) {
         problem = problem.empty() ? "malformed nested metafile" : problem;
         return std::nullopt;
@@ -134,7 +139,7 @@ std::optional<Image> readMetafile(ByteReader& r, std::string& problem)
     Image image;
     if (type >= 3 && type <= 5) {
         image.metafile = readEmf(bytes);
-    } else if (type == 1 || type == 2) {
+    } else if (windows) {
         image.metafile = readWindowsMetafile(bytes);
     }
     if (!image.metafile) {
@@ -158,6 +163,10 @@ QImage readBitmap(ByteReader& r, std::string& problem)
     const bool sized = width > 0 && height > 0 && int64_t(width) * height <= kMaxImagePixels;
     if (!r.ok() || (type != 1 && !sized)) {
         problem = problem.empty() ? "malformed bitmap" : problem;
+        return {};
+    }
+    if (type != 1 && !takePixels(uint64_t(width) * uint64_t(height))) {
+        problem = problem.empty() ? "the page's images hold more pixels than a page may" : problem;
         return {};
     }
     QImage image = type == 1 ? readCompressed(r) : readPixels(r, width, height, std::abs(stride), format);

@@ -98,16 +98,14 @@ bool readPathGradient(ByteReader& r, Brush& b, std::string& problem)
     const uint32_t flags = r.u32();
     b.wrap = r.i32();
     b.color = readColor(r);
-    b.center = QPointF(r.f32(), r.f32());
+    const float centreX = r.f32(), centreY = r.f32();
+    b.center = QPointF(centreX, centreY);
     const uint32_t surrounding = r.u32();
     if (surrounding > kMaxStops || !r.fits(surrounding, 4))
         return false;
-    QColor edge = b.color;
-    for (uint32_t i = 0; i < surrounding; ++i) {
-        const QColor c = readColor(r);
-        if (i == 0)
-            edge = c;
-    }
+    for (uint32_t i = 0; i < surrounding; ++i)
+        b.surround.push_back(readColor(r));
+    const QColor edge = b.surround.empty() ? b.color : b.surround.front();
     if (flags & BrushPath) {
         const uint32_t size = r.u32();
         ByteReader pathData = r.sub(r.pos(), size);
@@ -149,7 +147,7 @@ Qt::PenJoinStyle joinOf(uint32_t join)
     }
 }
 
-// Skips a length-prefixed optional part (custom caps, compound lines) the player does not draw.
+// Skips a length-prefixed optional part (compound lines) the player does not draw.
 bool skipSized(ByteReader& r, uint32_t elemSize)
 {
     const uint32_t n = r.u32();
@@ -345,6 +343,9 @@ std::optional<Pen> readPen(ByteReader& r, std::string& problem)
             const float d = r.f32();
             p.dashes.push_back(std::isfinite(d) ? std::clamp<double>(d, 0.01, 1000) : 1);
         }
+        // A dash pattern with no line style is a custom one: writers leave the style out.
+        if (!(flags & PenLineStyle) && !p.dashes.empty())
+            p.lineStyle = 5;
     }
     if (flags & PenAlignment)
         r.i32();
@@ -353,12 +354,16 @@ std::optional<Pen> readPen(ByteReader& r, std::string& problem)
         if (!skipSized(r, 4))
             return std::nullopt;
     }
-    if (flags & (PenCustomStartCap | PenCustomEndCap))
-        note(problem, "custom line cap drawn flat");
-    if ((flags & PenCustomStartCap) && !skipSized(r, 1))
-        return std::nullopt;
-    if ((flags & PenCustomEndCap) && !skipSized(r, 1))
-        return std::nullopt;
+    for (const auto& [flag, cap] : {std::pair(PenCustomStartCap, &p.startCap), std::pair(PenCustomEndCap, &p.endCap)}) {
+        if (!(flags & flag))
+            continue;
+        const uint32_t size = r.u32();
+        if (!r.fits(size, 1))
+            return std::nullopt;
+        ByteReader capData = r.sub(r.pos(), size);
+        *cap = readCustomCap(capData, problem);
+        r.skip(size);
+    }
     ByteReader rest = r.sub(r.pos(), r.remaining());
     auto brush = readBrush(rest, problem);
     if (!brush || !r.ok())

@@ -5,6 +5,7 @@
 
 #include "platform/bytereader.h"
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -35,6 +36,9 @@ std::optional<QPolygonF> readPoints(ByteReader& r, uint32_t count, uint16_t flag
 // make the object malformed.
 std::optional<Brush> readBrush(ByteReader& r, std::string& problem);
 std::optional<Pen> readPen(ByteReader& r, std::string& problem);
+// A pen's custom cap after its byte count (emfpluscaps.cpp); nothing when malformed or too
+// large for a cap, which the pen then draws without.
+std::optional<CustomCap> readCustomCap(ByteReader& r, std::string& problem);
 std::optional<QPainterPath> readPath(ByteReader& r, std::string& problem);
 std::optional<Region> readRegion(ByteReader& r, std::string& problem);
 std::optional<Image> readImage(ByteReader& r, std::string& problem);
@@ -47,6 +51,39 @@ ObjectPtr readObject(uint32_t objectType, ByteReader& r, std::string& problem);
 // The raster part of an image object: uncompressed pixels of the common formats, or a
 // compressed file (PNG, JPEG, GIF, BMP, TIFF). A null image when it cannot be decoded.
 QImage readBitmap(ByteReader& r, std::string& problem);
+
+// Decoded image pixels the page being read may still hold, shared with the pictures nested in
+// it: one PagePixels lives while the page's records are read (the outermost one counts), and
+// takePixels asks for pixels before an image is decoded.
+class PagePixels {
+public:
+    explicit PagePixels(uint64_t& left);
+    ~PagePixels();
+    PagePixels(const PagePixels&) = delete;
+    PagePixels& operator=(const PagePixels&) = delete;
+
+private:
+    bool owner_ = false;
+};
+bool takePixels(uint64_t pixels);
+
+// What replaying the records will cost, counted as they are read (emfpluscost.cpp): points of
+// the geometry each record draws (a path or region object's on every use), characters of
+// text, pixels of bitmaps and the work of nested pictures on every draw. A page that asks for
+// more than kMaxPageWork is refused before anything of it is drawn.
+inline constexpr uint64_t kMaxPageWork = uint64_t(1) << 22;
+class WorkMeter {
+public:
+    void define(uint8_t id, const Object& object);
+    // Adds the record's cost; false once the page's total is over kMaxPageWork.
+    bool add(const rec::Record& record);
+    uint64_t total() const { return total_; }
+
+private:
+    uint64_t shapeCost(const ShapeRef& shape) const;
+    std::array<uint64_t, 256> objectCost_{};
+    uint64_t total_ = 0;
+};
 
 // The record table. A handler gets a reader over the record's data and its flags, appends the
 // records it makes and returns false for malformed data.

@@ -20,6 +20,10 @@ struct GraphicsState {
     bool smoothImages = true;         // InterpolationMode other than nearest neighbour
 };
 
+// A path gradient brush in device pixels: its blend from the centre to every edge of its
+// boundary, transparent outside (emfplusgradient.cpp); nothing for a boundary without area.
+std::optional<QBrush> pathGradientShader(const Brush& brush, const QTransform& toDevice);
+
 class Player {
 public:
     Player(Dc& dc, const Stream& stream, const PlayTarget& target, const std::function<void(size_t, size_t)>& playGdi);
@@ -43,6 +47,7 @@ private:
     // ---- mapping (emfplusplayer.cpp) ----
     QTransform worldToPage() const;    // world units -> the page's reference pixels
     QTransform worldToDevice() const;
+    QRect clipPlane() const;           // device pixels a clip is built within
     double unitToPixels(uint32_t unit, bool vertical) const;  // EMF+ device pixels per unit
     template <class T> const T* objectAs(uint8_t id) const
     {
@@ -59,6 +64,8 @@ private:
     std::optional<DrawBrush> drawBrush(const BrushRef& ref) const;
     DrawBrush drawBrush(const Brush& brush) const;
     std::optional<DrawPen> drawPen(uint8_t penId) const;
+    // Strokes a device line and puts the pen's custom caps at its open ends (emfpluscaps.cpp).
+    void strokeWithCaps(const QPainterPath& line, const Pen& pen, const DrawPen& drawn);
 
     // ---- images (emfplusimagedraw.cpp) ----
     void drawNested(const Image& image, const QTransform& onPage);

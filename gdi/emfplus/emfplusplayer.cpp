@@ -31,17 +31,14 @@ bool hasGdiDrawing(const Picture& picture)
     return false;
 }
 
-QRegion universe() { return QRegion(-10'000'000, -10'000'000, 20'000'000, 20'000'000); }
-
-// An area as the pixels it covers (a path's polygons, alternating), within the plane that
-// integer pixels can hold.
-QRegion regionOf(const QPainterPath& path)
+// An area as the pixels it covers (a path's polygons, alternating), within `plane`: a region
+// is built scanline by scanline, so the plane bounds what a clip can cost.
+QRegion regionOf(const QPainterPath& path, const QRect& plane)
 {
-    const QRectF plane(universe().boundingRect());
     QPainterPath inPlane = path;
-    if (!plane.contains(path.boundingRect())) {
+    if (!QRectF(plane).contains(path.boundingRect())) {
         QPainterPath bounds;
-        bounds.addRect(plane);
+        bounds.addRect(QRectF(plane));
         inPlane = path.intersected(bounds);
     }
     QRegion region;
@@ -102,6 +99,18 @@ QTransform Player::worldToPage() const
 
 QTransform Player::worldToDevice() const { return worldToPage() * target_.toDevice; }
 
+// Where a clip can matter: the picture's frame and as much again on every side (drawing that
+// strays further is not the page's). A clip of the whole plane costs nothing; a clip path is
+// cut to it.
+QRect Player::clipPlane() const
+{
+    const QRect huge(-10'000'000, -10'000'000, 20'000'000, 20'000'000);
+    const QRectF frame = target_.frameOnDevice;
+    if (!frame.isValid() || !huge.contains(frame.toAlignedRect()))
+        return huge;
+    return frame.adjusted(-frame.width(), -frame.height(), frame.width(), frame.height()).toAlignedRect() & huge;
+}
+
 std::optional<QPainterPath> Player::deviceShape(const ShapeRef& shape, bool infiniteAllowed) const
 {
     const QTransform t = worldToDevice();
@@ -129,8 +138,8 @@ void Player::applyClip() { dc_.setDeviceClip(state_.clip); }
 
 void Player::combineClip(uint32_t mode, const std::optional<QRegion>& area)
 {
-    const QRegion current = state_.clip ? *state_.clip : universe();
-    const QRegion next = area ? *area : universe();
+    const QRegion current = state_.clip ? *state_.clip : QRegion(clipPlane());
+    const QRegion next = area ? *area : QRegion(clipPlane());
     switch (mode) {
     case 0: state_.clip = area; break;                  // replace
     case 1: state_.clip = current & next; break;        // intersect
@@ -157,11 +166,17 @@ void Player::operator()(const rec::Clear& r)
 
 void Player::operator()(const rec::Fill& r)
 {
-    const auto shape = deviceShape(r.shape, true);
+    auto shape = deviceShape(r.shape, true);
     const auto brush = drawBrush(r.brush);
-
-    if (shape && brush)
-        dc_.fillDevice(*shape, r.rule, *brush);
+    if (!shape || !brush)
+        return;
+    // A path gradient paints inside its boundary only (its image would repeat beyond it).
+    const Brush* object = r.brush.solid ? nullptr : objectAs<Brush>(r.brush.id);
+    if (object && object->kind == Brush::Kind::PathGradient) {
+        shape->setFillRule(r.rule);
+        shape = shape->intersected((object->transform * worldToDevice()).map(object->boundary));
+    }
+    dc_.fillDevice(*shape, r.rule, *brush);
 }
 
 void Player::operator()(const rec::Stroke& r)
@@ -169,7 +184,7 @@ void Player::operator()(const rec::Stroke& r)
     const auto shape = deviceShape(r.shape, false);
     const auto pen = drawPen(r.penId);
     if (shape && pen)
-        dc_.strokeDevice(*shape, *pen);
+        strokeWithCaps(*shape, *objectAs<Pen>(r.penId), *pen);
 }
 
 void Player::operator()(const rec::Set& r)
@@ -239,16 +254,16 @@ void Player::operator()(const rec::Clip& r)
     case rec::ClipOp::Rect: {
         QPainterPath p;
         p.addRect(r.rect);
-        combineClip(r.combine, regionOf(t.map(p)));
+        combineClip(r.combine, regionOf(t.map(p), clipPlane()));
         return;
     }
     case rec::ClipOp::Path:
         if (const Path* p = objectAs<Path>(r.id))
-            combineClip(r.combine, regionOf(t.map(p->path)));
+            combineClip(r.combine, regionOf(t.map(p->path), clipPlane()));
         return;
     case rec::ClipOp::Region:
         if (const Region* region = objectAs<Region>(r.id))
-            combineClip(r.combine, region->infinite ? std::nullopt : std::optional(regionOf(t.map(region->area))));
+            combineClip(r.combine, region->infinite ? std::nullopt : std::optional(regionOf(t.map(region->area), clipPlane())));
         return;
     case rec::ClipOp::Offset:
         if (state_.clip) {

@@ -3,6 +3,7 @@
 // every other record dispatched through the table.
 #include "gdi/emfplus/emfplusreader.h"
 
+#include "gdi/dib/dib.h"
 #include "gdi/emfplus/emfplusparse.h"
 
 #include <algorithm>
@@ -58,6 +59,22 @@ struct StreamBuilder::Impl {
     };
     std::optional<Pending> pending;
     std::vector<rec::Record> scratch;
+    read::WorkMeter meter;
+    uint64_t pixelsLeft = kPagePixelBudget;
+    bool overBudget = false;
+
+    // A page over its work bound keeps nothing more: what came before it is all it may draw.
+    void push(size_t gdiIndex, rec::Record made)
+    {
+        if (overBudget)
+            return;
+        if (!meter.add(made)) {
+            overBudget = true;
+            damage("the page asks for more drawing than a page may hold");
+            return;
+        }
+        stream->entries.push_back({gdiIndex, std::move(made)});
+    }
 
     void damage(const std::string& what)
     {
@@ -85,7 +102,7 @@ struct StreamBuilder::Impl {
             damage(problem.empty() ? "malformed object" : problem);
             return;
         }
-        stream->entries.push_back({gdiIndex, rec::DefineObject{uint8_t(flags & 0xFF), std::move(object)}});
+        push(gdiIndex, rec::DefineObject{uint8_t(flags & 0xFF), std::move(object)});
     }
 
     void object(uint16_t flags, ByteReader& r, size_t gdiIndex)
@@ -172,7 +189,7 @@ struct StreamBuilder::Impl {
             return;
         }
         for (rec::Record& made : scratch)
-            stream->entries.push_back({gdiIndex, std::move(made)});
+            push(gdiIndex, std::move(made));
     }
 };
 
@@ -184,6 +201,7 @@ void StreamBuilder::addComment(std::span<const uint8_t> records, size_t gdiIndex
     if (!impl_->stream)
         impl_->stream = std::make_shared<Stream>();
     impl_->stream->comments.push_back(gdiIndex);
+    const read::PagePixels pixels(impl_->pixelsLeft);
     ByteReader data(records);
     constexpr size_t kRecordHeader = 12;
     while (data.remaining() >= kRecordHeader) {
@@ -210,6 +228,7 @@ StreamPtr StreamBuilder::finish()
         impl_->damage("no EMF+ end-of-file record");
     if (impl_->pending)
         impl_->damage("an object's continuation is missing");
+    impl_->stream->work = impl_->meter.total();
     return std::move(impl_->stream);
 }
 

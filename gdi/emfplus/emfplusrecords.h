@@ -38,9 +38,18 @@ struct Brush {
     int32_t wrap = 0;                // WrapMode
     QPainterPath boundary;           // path gradient: its outline
     QPointF center;                  // path gradient
+    std::vector<QColor> surround;    // path gradient: the colour at each boundary point (the last repeats)
     QImage texture;                  // Texture (null when its image was not a bitmap)
     // The one colour a device that has no gradients paints with.
     QColor representative() const;
+};
+
+// A custom line cap (GDI+'s CustomLineCap and AdjustableArrowCap) in pen widths: y runs along
+// the line and out of its end, the line's end point at the origin.
+struct CustomCap {
+    QPainterPath fill;               // filled with the pen's colour
+    QPainterPath line;               // stroked with the pen
+    double inset = 0;                // widths the line stops short of its end
 };
 
 struct Pen {
@@ -53,6 +62,7 @@ struct Pen {
     int32_t lineStyle = 0;           // LineStyle: solid, dash, dot, dash-dot, dash-dot-dot, custom
     std::vector<double> dashes;      // custom dash pattern, in widths
     double dashOffset = 0;
+    std::optional<CustomCap> startCap, endCap;
     Brush brush;
 };
 
@@ -175,6 +185,7 @@ struct Stream {
     std::vector<size_t> comments;    // the gdiIndex of every EMF+ comment, in file order
     bool damaged = false;            // a record lied, overran, or is one this reader lacks
     std::string problem;             // the first such fault, for messages and --stats
+    uint64_t work = 0;               // what replaying it costs (see WorkMeter), for pictures that nest it
     std::vector<std::pair<uint32_t, uint32_t>> counts;  // (record type, count) as read
 };
 using StreamPtr = std::shared_ptr<const Stream>;

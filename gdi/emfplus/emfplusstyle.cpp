@@ -88,26 +88,14 @@ DrawBrush Player::drawBrush(const Brush& brush) const
         b.shader.setTransform(toDevice);
         return b;
     }
-    case Brush::Kind::PathGradient: {
-        // The colours run from the outline to the centre; a radial gradient out to the
-        // farthest point of the outline comes closest on the shapes writers use (ellipses).
-        double radius = 0;
-        for (int i = 0; i < brush.boundary.elementCount(); ++i) {
-            const QPointF d = QPointF(brush.boundary.elementAt(i)) - brush.center;
-            radius = std::max(radius, std::hypot(d.x(), d.y()));
-        }
-        if (!(radius > 0)) {
+    case Brush::Kind::PathGradient:
+        if (std::optional<QBrush> shader = pathGradientShader(brush, toDevice)) {
+            b.kind = DrawBrush::Kind::Shader;
+            b.shader = *shader;
+        } else {
             b.kind = DrawBrush::Kind::Solid;
-            return b;
         }
-        QRadialGradient g(brush.center, radius);
-        for (const GradientStop& s : brush.stops)
-            g.setColorAt(1 - s.position, s.color);
-        b.kind = DrawBrush::Kind::Shader;
-        b.shader = QBrush(g);
-        b.shader.setTransform(toDevice);
         return b;
-    }
     }
     return b;
 }

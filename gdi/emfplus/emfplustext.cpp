@@ -86,7 +86,13 @@ ResolvedFontPtr Player::deviceFont(const Font& font, double& emDevice) const
     lf.strikeOut = (font.style & 8) ? 1 : 0;
     lf.charSet = 1;  // DEFAULT_CHARSET
     lf.faceName = font.family;
-    return resolveFont(lf, -emDevice, 0);
+    ResolvedFontPtr natural = resolveFont(lf, -emDevice, 0);
+    // World units are square to GDI+: on a page whose device pixels are not (a reference
+    // device of another aspect, a scaling transform), the glyphs stretch with the page.
+    const double aspect = axisLength(t, QPointF(1, 0)) / axisLength(t, QPointF(0, 1));
+    if (!natural || !std::isfinite(aspect) || std::fabs(aspect - 1) < 0.01)
+        return natural;
+    return resolveFont(lf, -emDevice, natural->averageWidth * aspect);
 }
 
 void Player::drawLaidOut(const std::u16string& text, const Font& font, const StringFormat& format, const QRectF& layout,

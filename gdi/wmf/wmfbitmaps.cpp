@@ -7,7 +7,7 @@
 
 namespace kv::gdi {
 
-BitmapPtr WmfParser::readDib(ByteReader& p, uint32_t usage)
+BitmapPtr WmfParser::readDib(ByteReader& p, uint32_t usage, uint32_t decodeFlags)
 {
     const std::span<const uint8_t> packed = p.bytes(p.remaining());
     const std::optional<DibHeader> header = readDibHeader(packed);
@@ -22,7 +22,7 @@ BitmapPtr WmfParser::readDib(ByteReader& p, uint32_t usage)
     pixelsLeft_ -= pixels;
     // Palette-indexed DIBs are decoded against the default palette: the file's logical
     // palette is not known to a parse that runs before playback.
-    QImage image = decodeDib(packed.first(infoSize), packed.subspan(infoSize), usage);
+    QImage image = decodeDib(packed.first(infoSize), packed.subspan(infoSize), usage, {}, decodeFlags);
     if (image.isNull())
         return nullptr;
     auto bitmap = std::make_shared<Bitmap>();

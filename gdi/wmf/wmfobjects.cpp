@@ -207,8 +207,18 @@ bool WmfParser::dibCreatePatternBrush(ByteReader& p)
     // The pattern is a DIB whatever the style says; some writers put a Bitmap16 behind
     // BS_PATTERN, which a DIB header size cannot be mistaken for.
     ByteReader asBitmap16 = p;
-    brush.pattern = readDib(p, usage);
+    brush.pattern = readDib(p, usage, style == BS_PATTERN ? uint32_t(DibMonoAsIndexed) : 0u);
     brush.style = BS_DIBPATTERNPT;
+    // A one-bit BS_PATTERN brush is a monochrome pattern: its bits take the text and
+    // background colours, whatever its colour table holds.
+    if (brush.pattern && brush.pattern->image.format() == QImage::Format_Mono) {
+        auto mono = std::make_shared<Bitmap>(*brush.pattern);
+        mono->image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+        mono->image = mono->image.convertToFormat(QImage::Format_RGB32);
+        brush.pattern = std::move(mono);
+        brush.style = BS_PATTERN;
+        brush.monochromePattern = true;
+    }
     if (!brush.pattern && style == BS_PATTERN) {
         const std::optional<wmf::Bitmap16Header> header = wmf::readBitmap16Header(asBitmap16);
         brush.pattern = header ? wmf::readBitmap16Bits(asBitmap16, *header) : nullptr;

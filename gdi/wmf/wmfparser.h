@@ -126,7 +126,7 @@ private:
     bool stretchDib(ByteReader& p);
     bool setDibToDev(ByteReader& p);
     bool bltWithSource(ByteReader& p, bool stretch, bool dib);
-    BitmapPtr readDib(ByteReader& p, uint32_t usage);
+    BitmapPtr readDib(ByteReader& p, uint32_t usage, uint32_t decodeFlags = 0);
     bool pushWithDib(rec::Blt blt, ByteReader& p, uint32_t usage);
 
     Picture& out_;

@@ -3,11 +3,13 @@
 // files written here.
 #include "emfplusbuilder.h"
 
+#include "gdi/emfplus/emfplusplayer.h"
 #include "gdi/emfplus/emfplusrecords.h"
 #include "gdi/player.h"
 #include "gdi/readers.h"
 #include "gdi/render.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -146,6 +148,91 @@ TEST(EmfPlusRoad, GetDcDrawsTheGdiRecordsThatFollowItOnly)
     EXPECT_TRUE(white(image, 800, 800));
 }
 
+// A path object of `points` points along a flat zigzag from (100,100) to (300,102), closed.
+void zigzagPath(EmfPlusBuilder& b, uint8_t id, uint32_t points)
+{
+    b.begin(0x4008, uint16_t(0x0300 | id)).u32(0xDBC01002).u32(points).u32(0);
+    for (uint32_t i = 0; i < points; ++i)
+        b.f32(100 + 200.0f * float(i) / float(points)).f32(i % 2 ? 102 : 100);
+    for (uint32_t i = 0; i < points; ++i)
+        b.u8(i == 0 ? 0 : (i + 1 == points ? 0x81 : 1));
+    b.end();
+}
+
+TEST(EmfPlusRoad, PageAskingForTooMuchDrawingFallsBackWhole)
+{
+    // A 4000-point path filled 5000 times: twenty million points from 100 kB.
+    EmfPlusBuilder b(true);
+    b.fillRect(QRectF(600, 100, 100, 100), kBlue);
+    zigzagPath(b, 2, 4000);
+    b.solidBrush(1, kGreen);
+    for (int i = 0; i < 5000; ++i)
+        b.begin(0x4014, 0x0002).u32(1).end();
+    gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+    auto picture = read(b.finish());
+    ASSERT_TRUE(picture->plus);
+    EXPECT_TRUE(picture->plus->damaged);
+    EXPECT_NE(picture->plus->problem.find("more drawing"), std::string::npos) << picture->plus->problem;
+    EXPECT_FALSE(kv::gdi::plus::drawsThroughEmfPlus(*picture));
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_TRUE(white(image, 650, 150)) << "no half-drawn mix";
+    EXPECT_EQ(at(image, 600, 600), 0xFF0000u);
+
+    // The same path filled a few times is an ordinary page.
+    EmfPlusBuilder few(true);
+    zigzagPath(few, 2, 4000);
+    few.solidBrush(1, kGreen);
+    for (int i = 0; i < 50; ++i)
+        few.begin(0x4014, 0x0002).u32(1).end();
+    auto sound = read(few.finish());
+    EXPECT_FALSE(sound->plus->damaged) << sound->plus->problem;
+}
+
+TEST(EmfPlusRoad, EmfPlusOnlyPageOverItsBoundKeepsWhatCameBefore)
+{
+    EmfPlusBuilder b(false);
+    b.fillRect(QRectF(600, 100, 100, 100), kBlue);
+    zigzagPath(b, 2, 4000);
+    b.solidBrush(1, kGreen);
+    for (int i = 0; i < 5000; ++i)
+        b.begin(0x4014, 0x0002).u32(1).end();
+    b.fillRect(QRectF(600, 600, 100, 100), kRed);
+    auto picture = read(b.finish());
+    EXPECT_TRUE(picture->plus->damaged);
+    EXPECT_LT(picture->plus->entries.size(), 1500u) << "about a thousand fills fit the bound";
+    const QImage image = kv::gdi::renderPicture(*picture, 250);  // a quarter of the size: quicker
+    EXPECT_EQ(at(image, 162, 37), 0x0000FFu);
+    EXPECT_TRUE(white(image, 162, 162)) << "nothing after the bound";
+}
+
+TEST(EmfPlusRoad, ImagesOfAPageShareOnePixelBudget)
+{
+    // A 2000 x 2000 PNG of one colour is a few kilobytes; seventeen of them decode to more
+    // pixels than a page may hold.
+    QImage square(2000, 2000, QImage::Format_Mono);
+    square.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(square.save(&buffer, "PNG"));
+    const auto imagePage = [&](int count) {
+        EmfPlusBuilder b(true);
+        for (int i = 0; i < count; ++i) {
+            b.begin(0x4008, uint16_t(0x0500 | (i % 8))).u32(0xDBC01002).u32(1).u32(0).u32(0).u32(0).u32(0).u32(1);
+            for (char c : png)
+                b.u8(uint8_t(c));
+            b.end();
+        }
+        gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+        return read(b.finish());
+    };
+    const auto few = imagePage(4);
+    EXPECT_FALSE(few->plus->damaged) << few->plus->problem;
+    const auto many = imagePage(17);
+    EXPECT_TRUE(many->plus->damaged);
+    EXPECT_FALSE(kv::gdi::plus::drawsThroughEmfPlus(*many));
+}
+
 // ---- fills, paths and shapes -------------------------------------------------------------
 
 TEST(EmfPlusFill, PathObjectFillsItsAreaOnly)
@@ -198,6 +285,34 @@ TEST(EmfPlusFill, LinearGradientRunsFromItsStartToItsEndColour)
     EXPECT_NEAR(middle.blue(), 128, 16);
 }
 
+TEST(EmfPlusFill, PathGradientRunsFromItsCentreToEveryEdge)
+{
+    EmfPlusBuilder b;
+    // A path gradient in slot 1: red at (300,300), blue all round the square (100,100)-(500,500).
+    b.begin(0x4008, 0x0101).u32(0xDBC01002).u32(3);
+    b.u32(0).u32(0).argb(kRed).f32(300).f32(300).u32(1).argb(kBlue);
+    b.u32(4).f32(100).f32(100).f32(500).f32(100).f32(500).f32(500).f32(100).f32(500).end();
+    b.begin(0x400A, 0x0000).u32(1).u32(1).rectF(QRectF(0, 0, 600, 600)).end();
+    // The same blend about a centre off the middle, at (200,800).
+    b.begin(0x4008, 0x0102).u32(0xDBC01002).u32(3);
+    b.u32(0).u32(0).argb(kRed).f32(200).f32(800).u32(1).argb(kBlue);
+    b.u32(4).f32(100).f32(600).f32(500).f32(600).f32(500).f32(1000).f32(100).f32(1000).end();
+    b.begin(0x400A, 0x0000).u32(2).u32(1).rectF(QRectF(0, 600, 600, 400)).end();
+    const QImage image = render(b.finish());
+    EXPECT_GT(image.pixelColor(200, 800).red(), 240) << "the centre is (x, y)";
+    EXPECT_LT(image.pixelColor(300, 700).red(), 200);
+    const QColor centre = image.pixelColor(300, 300), edge = image.pixelColor(300, 103), corner = image.pixelColor(104, 104);
+    const QColor halfway = image.pixelColor(300, 200), halfwayDiagonal = image.pixelColor(200, 200);
+    EXPECT_GT(centre.red(), 240);
+    EXPECT_LT(centre.blue(), 20);
+    EXPECT_GT(edge.blue(), 240) << "the middle of an edge is as far along as a corner";
+    EXPECT_LT(edge.red(), 20);
+    EXPECT_GT(corner.blue(), 240);
+    EXPECT_NEAR(halfway.red(), 128, 16);
+    EXPECT_NEAR(halfwayDiagonal.red(), 128, 16);
+    EXPECT_TRUE(white(image, 50, 300)) << "nothing outside the boundary";
+}
+
 TEST(EmfPlusFill, TranslucentColoursBlendWithWhatIsBeneath)
 {
     EmfPlusBuilder b;
@@ -230,8 +345,12 @@ TEST(EmfPlusPen, DashedPenLeavesGapsAndSolidPenNone)
     EmfPlusBuilder b;
     b.pen(1, Qt::black, 6, 1);  // dashes of 3 widths, gaps of 1
     b.pen(2, Qt::black, 6, 0);
+    // A pattern of its own (4 widths on, 4 off) with no line style, as chart writers leave it.
+    b.begin(0x4008, 0x0203).u32(0xDBC01002).u32(0).u32(0x100).u32(0).f32(6).u32(2).f32(4).f32(4);
+    b.u32(0xDBC01002).u32(0).argb(Qt::black).end();
     b.begin(0x400D, 0x0001).u32(2).f32(100).f32(200).f32(900).f32(200).end();  // DrawLines
     b.begin(0x400D, 0x0002).u32(2).f32(100).f32(400).f32(900).f32(400).end();
+    b.begin(0x400D, 0x0003).u32(2).f32(100).f32(600).f32(900).f32(600).end();
     const QImage image = render(b.finish());
     const auto runs = [&](int y) {
         int count = 0;
@@ -246,8 +365,32 @@ TEST(EmfPlusPen, DashedPenLeavesGapsAndSolidPenNone)
     EXPECT_GE(runs(200), 25) << "800 pixels of 24-pixel periods";
     EXPECT_LE(runs(200), 40);
     EXPECT_EQ(runs(400), 1);
+    EXPECT_GE(runs(600), 14) << "800 pixels of 48-pixel periods";
+    EXPECT_LE(runs(600), 18);
     EXPECT_GT(inkIn(image, QRect(100, 196, 800, 8)), 0);
     EXPECT_EQ(inkIn(image, QRect(100, 190, 800, 4)), 0) << "a six-pixel pen is three pixels either side";
+}
+
+TEST(EmfPlusPen, CustomCapsPutArrowheadsAtTheLineEnds)
+{
+    EmfPlusBuilder b;
+    // A pen 10 wide with an adjustable arrow at its start and a filled triangle at its end.
+    b.begin(0x4008, 0x0201).u32(0xDBC01002).u32(0).u32(0x0800 | 0x1000).u32(0).f32(10);
+    b.u32(60).u32(0xDBC01002).u32(1).f32(3).f32(3).f32(0).u32(1);        // arrow 3 x 3 widths, filled
+    b.u32(0).u32(0).u32(0).f32(10).f32(1).f32(0).f32(0).f32(0).f32(0);
+    b.u32(100).u32(0xDBC01002).u32(0).u32(1).u32(0).f32(0);              // fill path, no inset
+    b.u32(0).u32(0).u32(0).f32(10).f32(1).f32(0).f32(0).f32(0).f32(0);
+    b.u32(40).u32(0xDBC01002).u32(3).u32(0);                              // its path: tip at the end
+    b.f32(1.5f).f32(-3).f32(0).f32(0).f32(-1.5f).f32(-3).u8(0).u8(1).u8(0x81).u8(0);
+    b.u32(0xDBC01002).u32(0).argb(Qt::black).end();
+    b.begin(0x400D, 0x0001).u32(2).f32(200).f32(500).f32(800).f32(500).end();  // DrawLines
+    const QImage image = render(b.finish());
+    EXPECT_FALSE(white(image, 500, 500));
+    EXPECT_TRUE(white(image, 500, 510)) << "the line itself is 10 wide";
+    EXPECT_FALSE(white(image, 775, 510)) << "the triangle widens towards its base";
+    EXPECT_TRUE(white(image, 795, 510)) << "and narrows to its tip";
+    EXPECT_FALSE(white(image, 225, 510)) << "the arrow at the start";
+    EXPECT_TRUE(white(image, 190, 500)) << "drawn inwards from the line's end";
 }
 
 TEST(EmfPlusPen, WidthFollowsTheWorldTransform)
@@ -316,6 +459,31 @@ TEST(EmfPlusText, RenderingHintDecidesWhetherTextIsSmoothed)
     EXPECT_GT(greys(0), 200) << "SystemDefault";
 }
 
+TEST(EmfPlusText, GlyphsAndAdvancesStretchWithAnUnevenTransform)
+{
+    const auto inkBox = [](const QImage& image, int top, int bottom) {
+        QRect box;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 160)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    EmfPlusBuilder b;
+    font(b, 1, 40);
+    const std::u16string text = u"Wide";
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(100, 100, 0, 0)).text(text).end();
+    b.begin(0x402A).matrix(2, 0, 0, 1, 0, 0).end();  // twice as wide as high
+    b.begin(0x401C, 0x8001).argb(Qt::black).u32(0xFFFFFFFF).u32(uint32_t(text.size())).rectF(QRectF(50, 300, 0, 0)).text(text).end();
+    const QImage image = render(b.finish());
+    const QRect plain = inkBox(image, 0, 250), wide = inkBox(image, 250, 1000);
+    ASSERT_GT(plain.width(), 40);
+    ASSERT_FALSE(wide.isEmpty());
+    EXPECT_NEAR(double(wide.width()) / plain.width(), 2.0, 0.15);
+    EXPECT_NEAR(wide.height(), plain.height(), 2);
+    EXPECT_NEAR(wide.left() - 100, 2 * (plain.left() - 100), 3) << "the same start, stretched";
+}
+
 TEST(EmfPlusText, LongTextWrapsAtSpacesInsideItsRectangle)
 {
     EmfPlusBuilder b;
@@ -344,6 +512,23 @@ TEST(EmfPlusClip, ClipRectClipsAndResetClipUndoes)
     EXPECT_EQ(at(image, 255, 255), 0xFF0000u) << "the hole kept the red";
     EXPECT_TRUE(white(image, 350, 350));
     EXPECT_EQ(at(image, 650, 650), QColor(kGreen).rgb() & 0xFFFFFF);
+}
+
+TEST(EmfPlusClip, ClipPathsFarBeyondThePageStillClipOnIt)
+{
+    EmfPlusBuilder b;
+    // A triangle reaching a billion pixels out whose edge crosses the page at x = 500.
+    b.begin(0x4008, 0x0302).u32(0xDBC01002).u32(3).u32(0);
+    b.f32(500).f32(-1e9f).f32(500).f32(1e9f).f32(-1e9f).f32(0);
+    b.u8(0).u8(1).u8(0x81).end();
+    b.begin(0x4033, 0x0002).end();                                   // SetClipPath, replace
+    b.fillRect(QRectF(0, 0, 1000, 1000), kRed);
+    b.begin(0x4033, 0x0402).end();                                   // exclude the same path
+    b.fillRect(QRectF(0, 0, 1000, 1000), kBlue);
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 100, 500), 0xFF0000u);
+    EXPECT_EQ(at(image, 480, 20), 0xFF0000u);
+    EXPECT_TRUE(white(image, 700, 500)) << "outside the first clip; the second clip holds nothing";
 }
 
 TEST(EmfPlusState, RestoreAndEndContainerBringTheStateBack)
@@ -423,6 +608,36 @@ TEST(EmfPlusImage, BitmapIsStretchedOntoItsDestination)
     EXPECT_TRUE(white(image, 450, 450)) << "transparent pixels leave the paper";
     EXPECT_EQ(at(image, 700, 700), 0xFF0000u);
     EXPECT_TRUE(white(image, 850, 700));
+}
+
+TEST(EmfPlusImage, NestedWindowsMetafileIsDrawnToItsLastRecord)
+{
+    // A placeable Windows metafile of 100 x 100 units filled by a red rectangle, as GDI+ stores
+    // it: the placeable header padded to 24 bytes, and a size that counts neither.
+    std::vector<uint8_t> wmf;
+    const auto w16 = [&wmf](int v) { wmf.push_back(uint8_t(v)); wmf.push_back(uint8_t(v >> 8)); };
+    const auto w32 = [&](uint32_t v) { w16(int(v & 0xFFFF)); w16(int(v >> 16)); };
+    w32(0x9AC6CDD7), w16(0), w16(0), w16(0), w16(100), w16(100), w16(96), w32(0), w16(0);
+    w16(0);                                                         // GDI+'s padding
+    const size_t metaAt = wmf.size();
+    w16(1), w16(9), w16(0x0300), w32(30), w16(1), w32(7), w16(0);    // META header
+    w32(7), w16(0x02FC), w16(0), w32(0x0000FF), w16(0);             // CREATEBRUSHINDIRECT red
+    w32(4), w16(0x012D), w16(0);                                    // SELECTOBJECT
+    w32(7), w16(0x041B), w16(90), w16(90), w16(10), w16(10);        // RECTANGLE
+    w32(3), w16(0);                                                 // EOF
+    ASSERT_EQ(wmf.size() - metaAt, 60u);
+
+    EmfPlusBuilder b;
+    b.begin(0x4008, 0x0501).u32(0xDBC01002).u32(2).u32(2).u32(60);  // image: placeable WMF
+    for (uint8_t byte : wmf)
+        b.u8(byte);
+    b.end();
+    b.begin(0x401A, 0x0001).u32(0xFFFFFFFF).u32(2).rectF(QRectF(0, 0, 100, 100)).rectF(QRectF(100, 100, 400, 400)).end();
+    const QImage image = render(b.finish());
+    EXPECT_EQ(at(image, 300, 300), 0xFF0000u) << "the rectangle past the stated size is drawn";
+    EXPECT_EQ(at(image, 450, 450), 0xFF0000u);
+    EXPECT_TRUE(white(image, 480, 480)) << "inside its frame only";
+    EXPECT_TRUE(white(image, 50, 50));
 }
 
 } // namespace

@@ -495,6 +495,33 @@ TEST(WmfReader, PatternBrushesCarryADibWhateverTheirStyleSays)
     }
 }
 
+TEST(WmfReader, OneBitPatternBrushesTakeTheTextAndBackgroundColoursOnlyAsBsPattern)
+{
+    // An 8 x 8 one-bit DIB, all bits 0, whose colour table says green for 0 and yellow for 1.
+    std::vector<uint8_t> dib(40 + 8 + 8 * 4, 0);
+    dib[0] = 40, dib[4] = 8, dib[8] = 8, dib[12] = 1, dib[14] = 1;
+    dib[41] = 0xFF;                 // entry 0: green
+    dib[45] = dib[46] = 0xFF;       // entry 1: yellow
+    const auto paint = [&](uint16_t style) {
+        std::vector<uint8_t> params{uint8_t(style), 0, 0, 0};
+        params.insert(params.end(), dib.begin(), dib.end());
+        const PicturePtr picture = readWmf(WmfBuilder()
+            .record(META_SETWINDOWEXT, {100, 100})
+            .raw(META_DIBCREATEPATTERNBRUSH, params)
+            .record(META_SELECTOBJECT, {0})
+            .raw(META_SETTEXTCOLOR, {0xFF, 0x00, 0x00, 0x00})  // red
+            .raw(META_SETBKCOLOR, {0x00, 0x00, 0xFF, 0x00})    // blue
+            .record(META_RECTANGLE, {90, 90, 10, 10})
+            .finish(), kScreen);
+        EXPECT_TRUE(picture);
+        return picture ? kvtest::renderPicture(QSize(100, 100), kScreen, *picture).pixel(50, 50) & 0xFFFFFF : 0u;
+    };
+    // Recorded from a monochrome bitmap: the 0 bits are drawn in the text colour.
+    EXPECT_EQ(paint(3), 0xFF0000u);   // BS_PATTERN
+    // A DIB pattern keeps its own colours.
+    EXPECT_EQ(paint(6), 0x00FF00u);   // BS_DIBPATTERNPT
+}
+
 TEST(WmfReader, DeviceBitmapsOfOldBlitsDecodeTheirPixels)
 {
     const auto bitBlt = [](int16_t width, int16_t height, int16_t widthBytes, uint8_t bitsPixel,
