@@ -3,9 +3,11 @@
 // several times, the image made and cleared outside the clock; prints the median of the play
 // calls alone as
 //     PLAY_MS <median ms> <file>
-// Usage: bench_playtimes [--width PX] [--repeats N] FILE...
+// With --gdi-only pages with EMF+ records are drawn from their GDI records, as GDI draws them.
+// Usage: bench_playtimes [--width PX] [--repeats N] [--gdi-only] FILE...
 #include "gdi/player.h"
 #include "gdi/render.h"
+#include "gdi/text/fontmap.h"
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -48,6 +50,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The faces kvconvert and the corpus tests draw with.
+    loadCompatibleFaces();
     int width = 1000, repeats = 9, failures = 0;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -57,6 +61,10 @@ int main(int argc, char** argv)
         }
         if (args[i] == "--repeats" && i + 1 < args.size()) {
             repeats = args[++i].toInt();
+            continue;
+        }
+        if (args[i] == "--gdi-only") {
+            setEmfPlusPlayback(false);
             continue;
         }
         if (width <= 0 || width > kMaxRenderSide || repeats <= 0) {
