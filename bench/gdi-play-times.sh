@@ -6,19 +6,23 @@
 # The two are run in turn for a few rounds and each page keeps its median over the rounds, so
 # that load from other work on the machine falls on both. Prints per page our time, GDI's and
 # the ratio, the pages where ours is slower, and the median and 90th percentile of the ratio.
+# With --baseline BIN another build's bench_playtimes (say, of the commit before a change) is
+# timed in the same rounds and shown beside ours, for before and after figures.
 # A page Wine crashes on or hangs on (two minutes) is listed as not timed by GDI.
 # Wine and mingw are bench tools, not dependencies of the project: with --install the script
 # installs Debian's wine and gcc-mingw-w64-x86-64, otherwise it stops when they are missing.
-# Usage: bench/gdi-play-times.sh [--install] [--rounds N] [--repeats N] [BUILD_DIR] [-- FILE...]
+# Usage: bench/gdi-play-times.sh [--install] [--rounds N] [--repeats N] [--baseline BIN] [BUILD_DIR] [-- FILE...]
 set -eu
 install=no
 rounds=3
 repeats=9
+baseline=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --install) install=yes; shift ;;
         --rounds) rounds=$2; shift 2 ;;
         --repeats) repeats=$2; shift 2 ;;
+        --baseline) baseline=$2; shift 2 ;;
         --) break ;;
         *) build=$1; shift ;;
     esac
@@ -66,6 +70,10 @@ i=1
 while [ "$i" -le "$rounds" ]; do
     # shellcheck disable=SC2086
     "$build/bench/bench_playtimes" --gdi-only --repeats "$repeats" $files 2>> "$work/ours.err" | grep '^PLAY_MS ' | sed 's/^/ours /' >> "$work/times" || true
+    if [ -n "$baseline" ]; then
+        # shellcheck disable=SC2086
+        "$baseline" --gdi-only --repeats "$repeats" $files 2>> "$work/ours.err" | grep '^PLAY_MS ' | sed 's/^/before /' >> "$work/times" || true
+    fi
     # A process per page: Wine's player crashes on some damaged pages. Its output goes to a
     # file, as Wine's services keep a pipe open after the program ends.
     for f in $files; do
@@ -89,21 +97,28 @@ for path, t in sorted(times.items()):
         untimed.append(path)
     elif "ours" in t:
         ours, gdi = statistics.median(t["ours"]), statistics.median(t["gdi"])
-        rows.append((os.path.basename(os.path.dirname(path)) + "/" + os.path.basename(path), ours, gdi, ours / max(gdi, 1e-3)))
-print(f"{'page':52s} {'ours ms':>9s} {'GDI ms':>9s} {'ratio':>6s}")
-for name, ours, gdi, ratio in rows:
-    print(f"{name:52s} {ours:9.3f} {gdi:9.3f} {ratio:6.2f}")
+        before = statistics.median(t["before"]) if "before" in t else None
+        rows.append((os.path.basename(os.path.dirname(path)) + "/" + os.path.basename(path), ours, gdi, ours / max(gdi, 1e-3), before))
+with_before = any(r[4] is not None for r in rows)
+print(f"{'page':52s} {'ours ms':>9s} {'GDI ms':>9s} {'ratio':>6s}" + (f" {'before ms':>9s} {'ratio':>6s}" if with_before else ""))
+for name, ours, gdi, ratio, before in rows:
+    tail = f" {before:9.3f} {before / max(gdi, 1e-3):6.2f}" if before is not None else ""
+    print(f"{name:52s} {ours:9.3f} {gdi:9.3f} {ratio:6.2f}{tail}")
 if not rows:
     sys.exit("no page was timed by both")
-ratios = sorted(r for *_, r in rows)
+ratios = sorted(r[3] for r in rows)
 p90 = ratios[min(len(ratios) - 1, int(round(0.9 * (len(ratios) - 1))))]
 slower = [r for r in rows if r[3] > 1]
 print(f"\npages {len(rows)}  ratio median {statistics.median(ratios):.2f}  p90 {p90:.2f}  max {ratios[-1]:.2f}"
       f"  | total ours {sum(r[1] for r in rows):.1f} ms, GDI {sum(r[2] for r in rows):.1f} ms")
+if with_before:
+    olds = sorted(r[4] / max(r[2], 1e-3) for r in rows if r[4] is not None)
+    print(f"before: ratio median {statistics.median(olds):.2f}  p90 {olds[min(len(olds) - 1, int(round(0.9 * (len(olds) - 1))))]:.2f}"
+          f"  max {olds[-1]:.2f}  slower than GDI {sum(1 for o in olds if o > 1)}  | total {sum(r[4] for r in rows if r[4] is not None):.1f} ms")
 print(f"not timed by GDI (it crashed, hung or refused the page): {len(untimed)}")
 for path in untimed:
     print(f"  {path}")
 print(f"slower than GDI: {len(slower)}")
-for name, ours, gdi, ratio in sorted(slower, key=lambda r: -r[3]):
+for name, ours, gdi, ratio, _ in sorted(slower, key=lambda r: -r[3]):
     print(f"  {name:50s} {ours:9.3f} {gdi:9.3f} {ratio:6.2f}")
 PY

@@ -16,6 +16,7 @@
 #include <QTransform>
 
 class QPainter;
+class QRawFont;
 
 namespace kv::gdi {
 
@@ -45,6 +46,7 @@ private:
     void drawGlyphs(const TextRun& run);
     void drawDecorations(const TextRun& run, const QTransform& toRun, const QList<QPointF>& positions);
     void drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition);
+    void drawKeptGlyphs(const QRawFont& font, const QColor& colour);
     void drawRopImage(const ImageDraw& image);
     void drawAlphaImage(const ImageDraw& image);
     void drawTransparentImage(const ImageDraw& image);
