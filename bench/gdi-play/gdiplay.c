@@ -1,6 +1,7 @@
 /* Play times of metafile pages under a Windows GDI (run under Wine here): each file is played
- * with EnumEnhMetaFile and PlayEnhMetaFileRecord (PlayEnhMetaFile's own loop) onto a white 24-bit DIB section 1000 pixels wide, the picture's frame
- * filling it, several times; the median of the play calls alone is printed as
+ * with EnumEnhMetaFile and PlayEnhMetaFileRecord (PlayEnhMetaFile's own loop) onto a white
+ * 24-bit DIB section 1000 pixels wide, the picture's frame filling it, several times; the
+ * median of the play calls alone is printed as
  *     PLAY_MS <median ms> <file>
  * A Windows metafile becomes an enhanced one as SetWinMetaFileBits makes it: a placeable
  * header gives the picture size, else the first SetWindowExt at 96 dpi.
