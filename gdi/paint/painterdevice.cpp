@@ -80,7 +80,7 @@ QPainterPath onWholePixels(QPainterPath path)
 std::optional<QRect> coveredPixelRectangle(const QPainterPath& path, const QTransform& toTarget)
 {
     const int n = path.elementCount();
-    if (toTarget.type() > QTransform::TxTranslate || (n != 4 && n != 5) || !path.elementAt(0).isMoveTo())
+    if (toTarget.type() > QTransform::TxScale || (n != 4 && n != 5) || !path.elementAt(0).isMoveTo())
         return std::nullopt;
     QPointF c[5];
     for (int i = 0; i < n; ++i) {
@@ -194,11 +194,11 @@ void PainterDevice::fillWithBrush(const QPainterPath& path, const DrawBrush& bru
     if (brush.kind == DrawBrush::Kind::Shader) {
         painter_.setBrush(brush.shader);
     } else if (!patterned) {
-        if (const std::optional<QRect> pixels = brush.smooth ? std::nullopt : coveredPixelRectangle(path, painter_.transform())) {
-            const QTransform toTarget = painter_.transform();
-            painter_.setTransform(QTransform());
+        if (const std::optional<QRect> pixels = brush.smooth ? std::nullopt : coveredPixelRectangle(path, painter_.deviceTransform())) {
+            const QTransform world = painter_.worldTransform();
+            painter_.setTransform(inTargetPixels());
             painter_.fillRect(*pixels, *colour);
-            painter_.setTransform(toTarget);
+            painter_.setTransform(world);
             return;
         }
         painter_.setBrush(*colour);
@@ -283,6 +283,11 @@ void PainterDevice::strokeOutline(const QPainterPath& path, const DrawPen& pen)
     DrawBrush brush = *pen.brush;
     brush.rop2 = pen.rop2;
     fillWithBrush(stroker.createStroke(path), brush);
+}
+
+QTransform PainterDevice::inTargetPixels() const
+{
+    return painter_.deviceTransform().inverted() * painter_.worldTransform();
 }
 
 QImage* PainterDevice::rasterTarget() const

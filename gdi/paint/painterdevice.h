@@ -54,6 +54,9 @@ private:
     void drawScaledImage(const QImage& source, const QTransform& toDevice, bool smooth);
     bool combineWithDestination(const ImageDraw& image, uint32_t rop3, const QImage* mask);
     QImage* rasterTarget() const;
+    // The world transform under which the painter's units are the target's own pixels, past
+    // any device pixel ratio: for drawing what was placed on those pixels.
+    QTransform inTargetPixels() const;
     void resetState();
 
     QPainter& painter_;

@@ -97,7 +97,7 @@ void PainterDevice::drawGlyphs(const TextRun& run)
             outlines.addPath(font.raw.pathForGlyph(glyphBuffer_[g]).translated(positionBuffer_[g]));
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.fillPath(outlines, run.color);
-    } else if (!glyphBuffer_.isEmpty() && rasterEngine_ && isCacheableGlyphSize(font.raw, painter_.worldTransform())) {
+    } else if (!glyphBuffer_.isEmpty() && rasterEngine_ && isCacheableGlyphSize(font.raw, painter_.deviceTransform())) {
         drawKeptGlyphs(font.raw, run.color);
     } else if (!glyphBuffer_.isEmpty()) {
         QGlyphRun glyphRun;
@@ -114,14 +114,14 @@ void PainterDevice::drawGlyphs(const TextRun& run)
 // in the target's own pixels.
 void PainterDevice::drawKeptGlyphs(const QRawFont& font, const QColor& colour)
 {
-    const QTransform toTarget = painter_.worldTransform();
-    painter_.setTransform(QTransform());
+    const QTransform toTarget = painter_.deviceTransform(), world = painter_.worldTransform();
+    painter_.setTransform(inTargetPixels());
     for (qsizetype g = 0; g < glyphBuffer_.size(); ++g) {
         const CachedGlyph glyph = cachedGlyph(font, glyphBuffer_[g], toTarget, toTarget.map(positionBuffer_[g]), colour.rgba());
         if (!glyph.image.isNull())
             painter_.drawImage(glyph.topLeft, glyph.image);
     }
-    painter_.setTransform(toTarget);
+    painter_.setTransform(world);
 }
 
 // A character the substitute face lacks: Qt's own font fallback finds a face that has it.

@@ -72,6 +72,37 @@ TEST(GlyphCache, KeptGlyphsGiveTheOutlineFillsPixels)
     EXPECT_LE(largestDifference(drawn, outlines), 2);
 }
 
+TEST(GlyphCache, KeptGlyphsLandOnTheDevicePixelsOfAHigherRatio)
+{
+    const ResolvedFontPtr f = arial(-80);
+    // Eighths of a view pixel are quarters of a device pixel at a ratio of 2.
+    const TextRun run = runAt(u"Sb", f, {QPointF(10.125, 90), QPointF(70.375, 90.5)});
+    const auto drawn = [&](bool throughDevice) {
+        QImage image(400, 240, QImage::Format_RGB32);
+        image.fill(kWhite);
+        image.setDevicePixelRatio(2);
+        QPainter p(&image);
+        if (throughDevice) {
+            PainterDevice device(p, DeviceCaps{});
+            device.drawText(run);
+        } else {
+            QGlyphRun glyphs;
+            glyphs.setRawFont(f->raw);
+            glyphs.setGlyphIndexes(f->raw.glyphIndexesForString(QStringLiteral("Sb")));
+            glyphs.setPositions({run.origins[0], run.origins[1]});
+            p.setPen(run.color);
+            p.drawGlyphRun(QPointF(0, 0), glyphs);
+        }
+        p.end();
+        return image;
+    };
+    const size_t before = glyphCacheBytes();
+    const QImage kept = drawn(true);
+    EXPECT_GT(glyphCacheBytes(), before);  // 160 device pixels: kept, though 80 in the view
+    EXPECT_GT(inkCount(kept), 2000);
+    EXPECT_LE(largestDifference(kept, drawn(false)), 2);
+}
+
 TEST(GlyphCache, TurnedGlyphMatchesItsTurnedOutline)
 {
     const ResolvedFontPtr f = arial(-120);

@@ -213,14 +213,15 @@ TEST(PainterLifetime, PainterEndedBeforeTheDeviceIsLeftAlone)
 }
 
 // Upright rectangles are filled as pixel rectangles: the same pixels as the scan converter
-// gives the same outline, at whole and fractional corners, through a shifted view, and for
-// raster operations.
+// gives the same outline, at whole and fractional corners, through a shifted view, on an image
+// of a higher device pixel ratio, and for raster operations.
 TEST(PainterFill, RectanglesCoverTheSamePixelsAsTheirOutlines)
 {
     struct Case {
         QRectF rect;
         QPointF viewShift;
         int32_t rop2;
+        double ratio = 1;
     };
     const Case cases[] = {
         {QRectF(10, 10, 30, 20), {}, R2_COPYPEN},
@@ -233,13 +234,16 @@ TEST(PainterFill, RectanglesCoverTheSamePixelsAsTheirOutlines)
         {QRectF(10.3, 9.7, 30.6, 20.2), QPointF(0.5, 0.25), R2_COPYPEN},
         {QRectF(8.2, 8.9, 40.1, 30.3), {}, R2_NOT},
         {QRectF(8.2, 8.9, 40.1, 30.3), {}, R2_XORPEN},
+        {QRectF(5.3, 4.7, 15.6, 10.2), {}, R2_COPYPEN, 2},
+        {QRectF(5.3, 4.7, 15.6, 10.2), QPointF(1.25, 0), R2_COPYPEN, 1.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "rect " << c.rect.x() << "," << c.rect.y() << " " << c.rect.width() << "x"
-                                        << c.rect.height() << " rop2 " << c.rop2);
+                                        << c.rect.height() << " rop2 " << c.rop2 << " ratio " << c.ratio);
         const auto draw = [&](bool asRectangle) {
             QImage image(80, 60, QImage::Format_RGB32);
             image.fill(qRgb(40, 160, 220));
+            image.setDevicePixelRatio(c.ratio);
             QPainter painter(&image);
             painter.translate(c.viewShift);
             PainterDevice device(painter, DeviceCaps{});
@@ -271,7 +275,8 @@ TEST(PainterFill, RectanglesCoverTheSamePixelsAsTheirOutlines)
         EXPECT_EQ(different, 0);
         // Exactly the pixels whose centres lie inside are painted (a centre on the left or top
         // edge is inside, on the right or bottom edge outside).
-        const QRectF onImage = c.rect.translated(c.viewShift);
+        const QRectF shifted = c.rect.translated(c.viewShift);
+        const QRectF onImage(shifted.topLeft() * c.ratio, shifted.size() * c.ratio);
         int inside = 0, painted = 0;
         for (int y = 0; y < rectangle.height(); ++y)
             for (int x = 0; x < rectangle.width(); ++x) {
