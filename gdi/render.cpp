@@ -12,7 +12,7 @@ namespace kv::gdi {
 
 namespace {
 
-QImage renderSized(const Picture& picture, int width, int height, const QRectF& frame)
+QImage renderSized(const Picture& picture, int width, int height)
 {
     if (width <= 0 || height <= 0 || width > kMaxRenderSide || height > kMaxRenderSide || int64_t(width) * height > kMaxRenderPixels)
         return {};
@@ -20,20 +20,7 @@ QImage renderSized(const Picture& picture, int width, int height, const QRectF& 
     // forms are the same, and other forms cost a conversion of every span drawn.
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
-    DeviceCaps caps;
-    caps.horzRes = width;
-    caps.vertRes = height;
-    caps.horzSizeMm = std::max(1, int(std::lround(frame.width() / 100)));
-    caps.vertSizeMm = std::max(1, int(std::lround(frame.height() / 100)));
-    caps.logPixelsX = int(std::lround(width * 2540.0 / frame.width()));
-    caps.logPixelsY = int(std::lround(height * 2540.0 / frame.height()));
-    QPainter painter(&image);
-    {
-        PainterDevice device(painter, caps);
-        Dc dc(device);
-        playPicture(dc, picture, RectL{0, 0, width, height});
-    }
-    painter.end();
+    playOnto(image, picture);
     return image;
 }
 
@@ -49,6 +36,28 @@ DeviceCaps renderingScreen()
 
 } // namespace
 
+void playOnto(QImage& image, const Picture& picture)
+{
+    const QRectF frame = pictureFrame(picture.header);
+    if (image.isNull() || frame.width() <= 0 || frame.height() <= 0)
+        return;
+    const int width = image.width(), height = image.height();
+    DeviceCaps caps;
+    caps.horzRes = width;
+    caps.vertRes = height;
+    caps.horzSizeMm = std::max(1, int(std::lround(frame.width() / 100)));
+    caps.vertSizeMm = std::max(1, int(std::lround(frame.height() / 100)));
+    caps.logPixelsX = int(std::lround(width * 2540.0 / frame.width()));
+    caps.logPixelsY = int(std::lround(height * 2540.0 / frame.height()));
+    QPainter painter(&image);
+    {
+        PainterDevice device(painter, caps);
+        Dc dc(device);
+        playPicture(dc, picture, RectL{0, 0, width, height});
+    }
+    painter.end();
+}
+
 PicturePtr readForRendering(const QString& path)
 {
     return readMetafileFile(path, renderingScreen(), WmfSurface::PictureSize);
@@ -60,7 +69,7 @@ QImage renderPicture(const Picture& picture, int widthPx)
     if (frame.width() <= 0 || frame.height() <= 0)
         return {};
     const double height = widthPx * frame.height() / frame.width();
-    return renderSized(picture, widthPx, int(std::lround(std::min(height, double(kMaxRenderSide + 1)))), frame);
+    return renderSized(picture, widthPx, int(std::lround(std::min(height, double(kMaxRenderSide + 1)))));
 }
 
 QImage renderPictureDpi(const Picture& picture, double dpi)
@@ -70,7 +79,7 @@ QImage renderPictureDpi(const Picture& picture, double dpi)
         return {};
     const double w = std::min(frame.width() / 2540 * dpi, double(kMaxRenderSide + 1));
     const double h = std::min(frame.height() / 2540 * dpi, double(kMaxRenderSide + 1));
-    return renderSized(picture, int(std::lround(w)), int(std::lround(h)), frame);
+    return renderSized(picture, int(std::lround(w)), int(std::lround(h)));
 }
 
 } // namespace kv::gdi

@@ -19,6 +19,10 @@ QImage renderPicture(const Picture& picture, int widthPx);
 // At `dpi` pixels per inch of the frame's physical size.
 QImage renderPictureDpi(const Picture& picture, double dpi);
 
+// Plays the picture's frame over the whole of `image`, on what it already holds: for timing
+// play alone, with the image made and cleared outside the clock. Nothing for an empty frame.
+void playOnto(QImage& image, const Picture& picture);
+
 // A metafile file read as the tools and the corpus tests render it: against a full-HD screen
 // of 508 x 286 mm, and a Windows metafile on a surface of its own picture size, so that the
 // image has the picture's shape. Null when missing or neither EMF nor WMF.

@@ -16,6 +16,7 @@
 #include <QTransform>
 
 class QPainter;
+class QRawFont;
 
 namespace kv::gdi {
 
@@ -45,6 +46,7 @@ private:
     void drawGlyphs(const TextRun& run);
     void drawDecorations(const TextRun& run, const QTransform& toRun, const QList<QPointF>& positions);
     void drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition);
+    void drawKeptGlyphs(const QRawFont& font, const QColor& colour);
     void drawRopImage(const ImageDraw& image);
     void drawAlphaImage(const ImageDraw& image);
     void drawTransparentImage(const ImageDraw& image);
@@ -52,6 +54,9 @@ private:
     void drawScaledImage(const QImage& source, const QTransform& toDevice, bool smooth);
     bool combineWithDestination(const ImageDraw& image, uint32_t rop3, const QImage* mask);
     QImage* rasterTarget() const;
+    // The world transform under which the painter's units are the target's own pixels, past
+    // any device pixel ratio: for drawing what was placed on those pixels.
+    QTransform inTargetPixels() const;
     void resetState();
 
     QPainter& painter_;

@@ -4,6 +4,8 @@
 // here along the run, as GDI does, because positioned glyphs lose QFont's own decorations.
 #include "gdi/paint/painterdevice.h"
 
+#include "gdi/paint/glyphcache.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
@@ -95,6 +97,8 @@ void PainterDevice::drawGlyphs(const TextRun& run)
             outlines.addPath(font.raw.pathForGlyph(glyphBuffer_[g]).translated(positionBuffer_[g]));
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.fillPath(outlines, run.color);
+    } else if (!glyphBuffer_.isEmpty() && rasterEngine_ && isCacheableGlyphSize(font.raw, painter_.deviceTransform())) {
+        drawKeptGlyphs(font.raw, run.color);
     } else if (!glyphBuffer_.isEmpty()) {
         QGlyphRun glyphRun;
         glyphRun.setRawFont(font.raw);
@@ -104,6 +108,20 @@ void PainterDevice::drawGlyphs(const TextRun& run)
     }
     if (font.underline || font.strikeOut)
         drawDecorations(run, toFrame, positionBuffer_);
+}
+
+// Glyphs Qt would fill from their outlines at every draw, composed from kept images instead,
+// in the target's own pixels.
+void PainterDevice::drawKeptGlyphs(const QRawFont& font, const QColor& colour)
+{
+    const QTransform toTarget = painter_.deviceTransform(), world = painter_.worldTransform();
+    painter_.setTransform(inTargetPixels());
+    for (qsizetype g = 0; g < glyphBuffer_.size(); ++g) {
+        const CachedGlyph glyph = cachedGlyph(font, glyphBuffer_[g], toTarget, toTarget.map(positionBuffer_[g]), colour.rgba());
+        if (!glyph.image.isNull())
+            painter_.drawImage(glyph.topLeft, glyph.image);
+    }
+    painter_.setTransform(world);
 }
 
 // A character the substitute face lacks: Qt's own font fallback finds a face that has it.

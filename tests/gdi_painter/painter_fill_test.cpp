@@ -211,3 +211,78 @@ TEST(PainterLifetime, PainterEndedBeforeTheDeviceIsLeftAlone)
     qInstallMessageHandler(previous);
     EXPECT_EQ(painterWarnings, 0);
 }
+
+// Upright rectangles are filled as pixel rectangles: the same pixels as the scan converter
+// gives the same outline, at whole and fractional corners, through a shifted view, on an image
+// of a higher device pixel ratio, and for raster operations.
+TEST(PainterFill, RectanglesCoverTheSamePixelsAsTheirOutlines)
+{
+    struct Case {
+        QRectF rect;
+        QPointF viewShift;
+        int32_t rop2;
+        double ratio = 1;
+    };
+    const Case cases[] = {
+        {QRectF(10, 10, 30, 20), {}, R2_COPYPEN},
+        {QRectF(10.3, 9.7, 30.6, 20.2), {}, R2_COPYPEN},
+        {QRectF(3.49, 4.51, 12.02, 7.98), {}, R2_COPYPEN},
+        {QRectF(5.5, 6.5, 10, 10), {}, R2_COPYPEN},        // edges on pixel centres
+        {QRectF(20.75, 0.25, 0.5, 40), {}, R2_COPYPEN},    // narrower than a pixel
+        {QRectF(-10.2, -5.6, 30.4, 20.8), {}, R2_COPYPEN}, // partly off the image
+        {QRectF(10.3, 9.7, 30.6, 20.2), QPointF(7, -3), R2_COPYPEN},
+        {QRectF(10.3, 9.7, 30.6, 20.2), QPointF(0.5, 0.25), R2_COPYPEN},
+        {QRectF(8.2, 8.9, 40.1, 30.3), {}, R2_NOT},
+        {QRectF(8.2, 8.9, 40.1, 30.3), {}, R2_XORPEN},
+        {QRectF(5.3, 4.7, 15.6, 10.2), {}, R2_COPYPEN, 2},
+        {QRectF(5.3, 4.7, 15.6, 10.2), QPointF(1.25, 0), R2_COPYPEN, 1.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rect " << c.rect.x() << "," << c.rect.y() << " " << c.rect.width() << "x"
+                                        << c.rect.height() << " rop2 " << c.rop2 << " ratio " << c.ratio);
+        const auto draw = [&](bool asRectangle) {
+            QImage image(80, 60, QImage::Format_RGB32);
+            image.fill(qRgb(40, 160, 220));
+            image.setDevicePixelRatio(c.ratio);
+            QPainter painter(&image);
+            painter.translate(c.viewShift);
+            PainterDevice device(painter, DeviceCaps{});
+            DrawBrush brush;
+            brush.kind = DrawBrush::Kind::Solid;
+            brush.color = QColor(200, 30, 60);
+            brush.rop2 = c.rop2;
+            QPainterPath path;
+            if (asRectangle) {
+                path.addPolygon(QPolygonF(c.rect));
+            } else {
+                // The same outline with a corner split in two: no longer four corners, so it
+                // goes through the scan converter.
+                path.moveTo(c.rect.topLeft());
+                path.lineTo(c.rect.topRight());
+                path.lineTo(c.rect.bottomRight());
+                path.lineTo(c.rect.bottomLeft());
+                path.lineTo((c.rect.bottomLeft() + c.rect.topLeft()) / 2);
+                path.closeSubpath();
+            }
+            device.fillPath(path, Qt::WindingFill, brush);
+            return image;
+        };
+        const QImage rectangle = draw(true), outline = draw(false);
+        int different = 0;
+        for (int y = 0; y < rectangle.height(); ++y)
+            for (int x = 0; x < rectangle.width(); ++x)
+                different += rectangle.pixel(x, y) != outline.pixel(x, y);
+        EXPECT_EQ(different, 0);
+        // Exactly the pixels whose centres lie inside are painted (a centre on the left or top
+        // edge is inside, on the right or bottom edge outside).
+        const QRectF shifted = c.rect.translated(c.viewShift);
+        const QRectF onImage(shifted.topLeft() * c.ratio, shifted.size() * c.ratio);
+        int inside = 0, painted = 0;
+        for (int y = 0; y < rectangle.height(); ++y)
+            for (int x = 0; x < rectangle.width(); ++x) {
+                inside += onImage.left() <= x + 0.5 && x + 0.5 < onImage.right() && onImage.top() <= y + 0.5 && y + 0.5 < onImage.bottom();
+                painted += (rectangle.pixel(x, y) & 0xFFFFFFu) != (qRgb(40, 160, 220) & 0xFFFFFFu);
+            }
+        EXPECT_EQ(painted, inside);
+    }
+}
