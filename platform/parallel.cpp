@@ -1,26 +1,29 @@
 #include "platform/parallel.h"
 
+#include <QSemaphore>
 #include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
-#include <thread>
-#include <vector>
 
 namespace kv {
 
+// The work runs on Qt's global pool rather than on threads of our own: Qt splits a large
+// image operation (a fill, a conversion, a scaling) over that pool unless the calling thread
+// already belongs to it, which on a machine whose cores are all busy with pages is pure cost.
 void runParallel(size_t count, size_t threads, const std::function<void(size_t)>& job)
 {
+    QThreadPool& pool = *QThreadPool::globalInstance();
     std::atomic<size_t> next = 0;
-    const auto work = [&] {
-        for (size_t i = next++; i < count; i = next++)
-            job(i);
-    };
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < std::min(threads, count); ++t)
-        helpers.emplace_back(work);
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
+    QSemaphore finished;
+    const int workers = int(std::clamp<size_t>(std::min(threads, count), 0, size_t(std::max(1, pool.maxThreadCount()))));
+    for (int w = 0; w < workers; ++w)
+        pool.start([&] {
+            for (size_t i = next++; i < count; i = next++)
+                job(i);
+            finished.release();
+        });
+    finished.acquire(workers);
 }
 
 size_t batchThreads()
