@@ -182,18 +182,17 @@ void addGlyphOutlines(QPainterPath& path, const ResolvedFont& font, std::u16stri
 
 } // namespace
 
-// With no width of its own, a font on an unevenly scaled page is as much narrower or wider as
-// the page is. In the advanced mode that is the whole transform; the compatible mode looks
-// only at the window and viewport (a playback onto a device of other proportions keeps the
-// glyphs' own shape).
+// With no width of its own, a font on an unevenly scaled page keeps its own shape in the
+// compatible mode, where only the height of text follows the mapping (a formula drawn on an
+// anisotropic window keeps round letters); in the advanced mode text follows the whole
+// transform and is as much narrower or wider as the page is.
 ResolvedFontPtr Dc::Impl::deviceFont(const LogFont& lf) const
 {
     const double sx = xScale(), sy = yScale();
     ResolvedFontPtr font = resolveFont(lf, lf.height * sy, lf.width * sx);
-    if (!font || lf.width != 0 || sy <= 0 || font->averageWidth <= 0)
+    if (!font || lf.width != 0 || sy <= 0 || font->averageWidth <= 0 || dc.state_.graphicsMode != GM_ADVANCED)
         return font;
-    const QTransform page = pageTransform();
-    const double ratio = dc.state_.graphicsMode == GM_ADVANCED ? sx / sy : std::fabs(page.m11() / page.m22());
+    const double ratio = sx / sy;
     if (!std::isfinite(ratio) || std::fabs(ratio - 1) < 0.02)
         return font;
     return resolveFont(lf, lf.height * sy, font->averageWidth * ratio);

@@ -138,6 +138,39 @@ TEST(DcText, EscapementTurnsTheBaseline)
     EXPECT_LT(device.texts[0].origins[1].y(), device.texts[0].origins[0].y());
 }
 
+// A window twice as wide on the device as it is high: a font without a width of its own keeps
+// its shape in the compatible mode (only the height of text is scaled) and is stretched with
+// the page in the advanced mode; a font that asks for a width gets it scaled across either way.
+TEST(DcText, AnUnevenPageStretchesFontsWithoutAWidthOnlyInTheAdvancedMode)
+{
+    const auto run = [](int32_t graphicsMode, int32_t width) {
+        TraceDevice device;
+        Dc dc(device);
+        dc.setGraphicsMode(graphicsMode);
+        dc.setMapMode(MM_ANISOTROPIC);
+        dc.setWindowExt(100, 100);
+        dc.setViewportExt(200, 100);
+        LogFont lf;
+        lf.height = -40;
+        lf.width = width;
+        lf.faceName = u"Arial";
+        dc.selectObject(makeObject(Font{lf}));
+        dc.setTextAlign(TA_BASELINE);
+        dc.extTextOut(10, 50, 0, nullptr, u"Wide");
+        return device.texts.at(0);
+    };
+    const auto compatible = run(GM_COMPATIBLE, 0), advanced = run(GM_ADVANCED, 0);
+    EXPECT_NEAR(compatible.font->widthScale, 1.0, 1e-9);
+    EXPECT_NEAR(advanced.font->widthScale, 2.0, 0.02);
+    const double natural = compatible.origins.back().x() - compatible.origins.front().x();
+    EXPECT_NEAR(advanced.origins.back().x() - advanced.origins.front().x(), 2 * natural, 3);
+    // lfWidth 10 is 20 device pixels across in both modes, wider than the natural average.
+    for (int32_t mode : {GM_COMPATIBLE, GM_ADVANCED}) {
+        const auto asked = run(mode, 10);
+        EXPECT_NEAR(asked.font->widthScale * asked.font->averageWidth, 20, 0.5) << mode;
+    }
+}
+
 TEST(DcText, AMappingWithYUpMirrorsTheEscapementInTheCompatibleMode)
 {
     // Charts drawn with y up write 2700 for an axis title that reads bottom to top.
