@@ -10,6 +10,7 @@
 #include "export/outputnames.h"
 #include "export/ziparchive.h"
 #include "gdi/metafileapi.h"
+#include "gdi/readers.h"
 #include "platform/notify.h"
 #include "preview/pageprinting.h"
 #include "preview/savechoices.h"
@@ -110,12 +111,13 @@ QStringList copyPages(const Inputs& in, const std::vector<int>& chosen, const QS
         const QString copy = QDir(dir).filePath(prefix + QStringLiteral("%1.emf").arg(number, 4, 10, QLatin1Char('0')));
         bool ok = false;
         if (in.wmf.contains(source)) {
-            const HMETAFILE wmf = GETMETAFILE(source);
-            const HENHMETAFILE emf = WMF2EMF(0, wmf);
+            // A file named on the command line was drawn for no printer of ours: it keeps
+            // its picture's own shape, as kvconvert draws it, instead of being stretched over
+            // a reference screen.
+            const HENHMETAFILE emf = adoptPicture(gdi::readMetafileFile(source, {}, gdi::WmfSurface::PictureSize));
             ok = emf != 0 && writeEnhMetaFile(emf, copy);
             if (emf != 0)
                 DELETEENHMETAFILE(emf);
-            DELETEMETAFILE(wmf);
         } else {
             ok = QFile::copy(source, copy);
         }

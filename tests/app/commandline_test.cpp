@@ -316,6 +316,22 @@ TEST_F(CommandLineTest, RealSpoolPagesExportAsOnePdf)
     EXPECT_GT(turned.width(), turned.height()) << "the turned spool page keeps its orientation";
 }
 
+// A Windows metafile without a placeable header (its picture size is its first window
+// extent) keeps that shape when saved from the command line, as the reference rendering has it.
+TEST_F(CommandLineTest, APlainWindowsMetafileKeepsItsPictureShape)
+{
+    const auto corpus = corpusDir();
+    if (!corpus)
+        GTEST_SKIP() << "no shared corpus (../shared/corpus)";
+    const Run run = korvelle({"-q", "--export", "png", "-o", "cell.png", "--dpi", "72", *corpus + "/wmf/libwmf-cell.wmf"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QImage saved(out("cell0001.png"));
+    const QImage reference(*corpus + "/reference/wmf__libwmf-cell.wmf.png");
+    ASSERT_FALSE(saved.isNull()) << outputs().join(' ').toStdString();
+    ASSERT_FALSE(reference.isNull());
+    EXPECT_NEAR(double(saved.width()) / saved.height(), double(reference.width()) / reference.height(), 0.02);
+}
+
 using CommandLinePreviewTest = AppRoadTest;
 
 TEST_F(CommandLinePreviewTest, FilesOpenInThePreviewFromAPrivateCopy)
