@@ -8,6 +8,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 namespace kv::gdi {
@@ -101,6 +102,36 @@ ImageDraw shrunkForStretchMode(const ImageDraw& image, const QTransform& base)
     return shrunk;
 }
 
+// `image` one pixel wider and higher, its last column and row repeated.
+QImage withEdgesRepeated(const QImage& image)
+{
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QImage source = image.convertToFormat(format);
+    const int w = source.width(), h = source.height();
+    QImage out(w + 1, h + 1, format);
+    for (int y = 0; y <= h; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(std::min(y, h - 1)));
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        std::copy(in, in + w, row);
+        row[w] = in[w - 1];
+    }
+    return out;
+}
+
+// HALFTONE enlarges by interpolating at source position d * (source size / destination size)
+// for destination pixel d: each source pixel's colour sits at the top-left corner of its
+// enlarged cell, not at its centre, so the smoothing lies half a source pixel up and left of a
+// centred interpolation, and the last row and column are held out to the destination's edge.
+// Returns how far the source is moved (in its own pixels) to sample that way; nothing for
+// pictures that are not enlarged upright.
+QPointF halftoneEnlargementShift(const QTransform& toTarget)
+{
+    if (toTarget.type() > QTransform::TxScale || toTarget.m11() <= 0 || toTarget.m22() <= 0)
+        return {};
+    const auto shift = [](double scale) { return scale > 1 ? 0.5 * (1 - 1 / scale) : 0.0; };
+    return {shift(toTarget.m11()), shift(toTarget.m22())};
+}
+
 } // namespace
 
 void PainterDevice::drawImage(const ImageDraw& image)
@@ -116,6 +147,16 @@ void PainterDevice::drawImage(const ImageDraw& image)
 
 void PainterDevice::drawScaledImage(const QImage& source, const QTransform& toDevice, bool smooth)
 {
+    const QPointF shift = smooth && !source.isNull() ? halftoneEnlargementShift(toDevice * base_) : QPointF();
+    if (!shift.isNull()) {
+        painter_.save();
+        painter_.setTransform(toDevice * base_);
+        painter_.setClipRect(QRectF(QPointF(0, 0), source.size()), Qt::IntersectClip);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter_.drawImage(-shift, withEdgesRepeated(source));
+        painter_.restore();
+        return;
+    }
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter_.setTransform(toDevice * base_);
     painter_.drawImage(QPointF(0, 0), source);

@@ -78,6 +78,28 @@ TEST(PainterImage, OnlyHalftoneSmoothsWhenScaling)
     }
 }
 
+// Enlarged 20 times, destination pixel d takes the colour at source position d / 20: black at
+// the left edge, a ramp over the first source pixel's cell, white held over the last cell up to
+// the edge of the destination and not beyond it.
+TEST(PainterImage, HalftoneEnlargementRampsFromEachSourcePixelsCorner)
+{
+    Canvas c(60, 10);
+    c.image.fill(qRgb(255, 0, 0));
+    QImage stripes(2, 1, QImage::Format_RGB32);
+    stripes.setPixel(0, 0, kBlack);
+    stripes.setPixel(1, 0, kWhite);
+    ImageDraw d = blit(stripes, QRectF(10, 0, 40, 10));
+    d.stretchMode = HALFTONE;
+    c.dev().drawImage(d);
+    c.finish();
+    EXPECT_EQ(c.at(10, 5), kBlack);
+    EXPECT_NEAR(qRed(c.at(20, 5)), 128, 8);  // source position 0.5: half way to white
+    for (int x = 30; x < 50; ++x)
+        EXPECT_GE(qRed(c.at(x, 5)), 254) << x;
+    EXPECT_EQ(c.at(9, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(c.at(50, 5), qRgb(255, 0, 0));
+}
+
 struct RopCase {
     uint32_t rop3;
     QRgb source, dst, expected;
