@@ -105,6 +105,7 @@ ImageDraw shrunkForStretchMode(const ImageDraw& image, const QTransform& base)
 
 void PainterDevice::drawImage(const ImageDraw& image)
 {
+    setBlending(image.sourceCopy);
     switch (image.mode) {
     case ImageDraw::Mode::Rop: drawRopImage(shrunkForStretchMode(image, base_)); break;
     case ImageDraw::Mode::Alpha: drawAlphaImage(image); break;
