@@ -234,6 +234,72 @@ TEST(EmfPlusRoad, ImagesOfAPageShareOnePixelBudget)
     EXPECT_FALSE(kv::gdi::plus::drawsThroughEmfPlus(*many));
 }
 
+// Fills of `area` in `color`, `count` times over.
+void fillOver(EmfPlusBuilder& b, QRectF area, QColor color, int count)
+{
+    for (int i = 0; i < count; ++i)
+        b.fillRect(area, color);
+}
+
+TEST(EmfPlusRoad, PagePaintingItsTargetTooOftenFallsBackWhole)
+{
+    // Each fill covers the whole 1000 x 1000 target: a few hundred of them is minutes of
+    // painting on a print-sized one, from a few kilobytes that the reader's point count passes.
+    const auto page = [](int fills) {
+        EmfPlusBuilder b(true);
+        fillOver(b, QRectF(0, 0, 1000, 1000), kBlue, fills);
+        gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+        return read(b.finish());
+    };
+    const auto many = page(200);
+    ASSERT_TRUE(many->plus);
+    EXPECT_FALSE(many->plus->damaged) << "nothing is wrong with the records themselves";
+    const uint64_t before = kv::gdi::plus::pagesOverPixelBound();
+    const QImage image = kv::gdi::renderPicture(*many, 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before + 1);
+    EXPECT_TRUE(white(image, 100, 100)) << "no half-drawn mix";
+    EXPECT_EQ(at(image, 600, 600), 0xFF0000u) << "the GDI records draw the page";
+
+    const QImage fewer = kv::gdi::renderPicture(*page(40), 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before + 1);
+    EXPECT_EQ(at(fewer, 100, 100), 0x0000FFu);
+    EXPECT_EQ(at(fewer, 600, 600), 0x0000FFu);
+}
+
+TEST(EmfPlusRoad, EmfPlusOnlyPageOverItsPixelBoundStopsThere)
+{
+    EmfPlusBuilder b(false);
+    b.fillRect(QRectF(600, 100, 100, 100), kBlue);
+    fillOver(b, QRectF(0, 500, 1000, 500), kGreen, 200);  // half the target each
+    b.fillRect(QRectF(100, 100, 100, 100), kRed);
+    const auto picture = read(b.finish());
+    const uint64_t before = kv::gdi::plus::pagesOverPixelBound();
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before + 1);
+    EXPECT_EQ(at(image, 650, 150), 0x0000FFu);
+    EXPECT_EQ(at(image, 500, 750), QColor(kGreen).rgb() & 0xFFFFFF);
+    EXPECT_TRUE(white(image, 150, 150)) << "nothing after the bound";
+}
+
+TEST(EmfPlusRoad, PixelBoundCountsPixelsOnTheTargetOnly)
+{
+    // A page transform blowing a unit square up ten million times covers the target once per
+    // fill, whatever it covers beyond; a pen a billion units wide the same.
+    EmfPlusBuilder b(true);
+    b.begin(0x4030, 2).f32(1e7f).end();  // page unit pixels, scale
+    fillOver(b, QRectF(0, 0, 1, 1), kBlue, 40);
+    b.begin(0x4030, 2).f32(1).end();
+    b.pen(1, kGreen, 1e9f);
+    for (int i = 0; i < 20; ++i)
+        b.begin(0x400D, 0x0001).u32(2).f32(100).f32(100).f32(900).f32(900).end();
+    gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+    const auto picture = read(b.finish());
+    const uint64_t before = kv::gdi::plus::pagesOverPixelBound();
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before) << "sixty coverages are within the bound";
+    EXPECT_EQ(at(image, 600, 600), QColor(kGreen).rgb() & 0xFFFFFF);
+}
+
 // ---- fills, paths and shapes -------------------------------------------------------------
 
 TEST(EmfPlusFill, PathObjectFillsItsAreaOnly)
