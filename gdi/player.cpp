@@ -276,6 +276,7 @@ bool playPicture(Dc& dc, const Picture& picture, const RectL& rect, const PlayOp
         plusTarget.frameOnDevice = frameOnDevice;
         plusTarget.gdiRecords = n;
         plusTarget.maxRecords = options.maxRecords;
+        plusTarget.gdiFallback = plus::hasGdiDrawing(picture);
         plus::playStream(dc, stream, plusTarget, playGdi);
     } else {
         playGdi(0, n);

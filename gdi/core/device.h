@@ -13,6 +13,7 @@
 #include <QPolygonF>
 #include <QRegion>
 #include <QTransform>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct DrawBrush {
                                    // devices without one paint `color`
     int32_t rop2 = R2_COPYPEN;
     bool smooth = false;           // antialiased edges (GDI+ drawing), else aliased as GDI draws
+    bool sourceCopy = false;       // the colour, alpha and all, replaces what is beneath (GDI+'s
+                                   // SourceCopy) instead of blending over it
     bool isNull() const { return kind == Kind::None; }
 };
 
@@ -50,6 +53,10 @@ struct DrawPen {
     bool opaqueBackground = false;
     int32_t rop2 = R2_COPYPEN;
     bool smooth = false;           // antialiased, at the exact width (GDI+ drawing)
+    bool sourceCopy = false;       // as DrawBrush::sourceCopy
+    // One device pixel wide and unsmoothed: drawn through whole pixels as GDI draws thin lines,
+    // the points rounded to them (pixel centres on whole coordinates).
+    bool onWholePixels() const { return !smooth && (cosmetic || std::round(width) <= 1.0); }
 };
 
 struct TextRun {
@@ -63,6 +70,7 @@ struct TextRun {
     std::optional<QPolygonF> clipBox;    // ETO_CLIPPED
     int32_t rop2 = R2_COPYPEN;
     bool aliased = false;          // one bit per pixel (GDI+'s SingleBitPerPixel hints), else smoothed
+    bool sourceCopy = false;       // as DrawBrush::sourceCopy
 };
 
 struct ImageDraw {
@@ -79,6 +87,7 @@ struct ImageDraw {
     bool perPixelAlpha = false;    // Alpha with AC_SRC_ALPHA
     QRgb transparentColor = 0;     // Transparent
     int32_t stretchMode = BLACKONWHITE;
+    bool sourceCopy = false;       // as DrawBrush::sourceCopy: the source's pixels replace the destination's
 };
 
 class Device {

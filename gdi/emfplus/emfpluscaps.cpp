@@ -159,6 +159,7 @@ void Player::strokeWithCaps(const QPainterPath& line, const Pen& pen, const Draw
     brush.kind = DrawBrush::Kind::Solid;
     brush.color = drawn.color;
     brush.smooth = drawn.smooth;
+    brush.sourceCopy = drawn.sourceCopy;
     if (!fills.isEmpty())
         dc_.fillDevice(fills, Qt::WindingFill, brush);
     if (!lines.isEmpty()) {

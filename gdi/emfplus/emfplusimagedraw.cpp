@@ -62,6 +62,7 @@ void Player::operator()(const rec::DrawImage& r)
     d.toDevice = QTransform::fromTranslate(crop.left(), crop.top()) * toPixels.inverted() * toDevice;
     d.deviceQuad = d.toDevice.map(QPolygonF(QRectF(0, 0, crop.width(), crop.height())));
     d.stretchMode = state_.smoothImages ? HALFTONE : COLORONCOLOR;
+    d.sourceCopy = state_.sourceCopy;
     dc_.imageDevice(d);
 }
 

@@ -18,7 +18,14 @@ struct GraphicsState {
     bool smooth = false;              // SetAntiAliasMode
     uint32_t textHint = 0;            // TextRenderingHint
     bool smoothImages = true;         // InterpolationMode other than nearest neighbour
+    bool sourceCopy = false;          // CompositingMode SourceCopy: drawing replaces, alpha and all
+    bool halfPixelOffset = false;     // PixelOffsetMode Half or HighQuality: pixel centres at half coordinates
 };
+
+// How many of the stream's entries can be played onto the target before their drawing covers
+// more pixels than the target may be painted over (emfpluscoverage.cpp): all of them for an
+// ordinary page. Drawing is measured, not done.
+size_t affordableEntries(const Stream& stream, const PlayTarget& target, const DeviceCaps& caps);
 
 // A path gradient brush in device pixels: its blend from the centre to every edge of its
 // boundary, transparent outside (emfplusgradient.cpp); nothing for a boundary without area.
@@ -27,7 +34,9 @@ std::optional<QBrush> pathGradientShader(const Brush& brush, const QTransform& t
 class Player {
 public:
     Player(Dc& dc, const Stream& stream, const PlayTarget& target, const std::function<void(size_t, size_t)>& playGdi);
-    void run();
+    // Plays the entries until the stream ends or `enough` says so after one; returns how many
+    // were played.
+    size_t run(const std::function<bool()>& enough = {});
 
     void operator()(const rec::DefineObject& r);
     void operator()(const rec::Clear& r);

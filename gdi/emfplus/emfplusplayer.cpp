@@ -3,7 +3,9 @@
 // GetDC opens played in their place.
 #include "gdi/emfplus/emfplusplay.h"
 
+#include <QDebug>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace kv::gdi::plus {
@@ -12,24 +14,7 @@ namespace {
 
 constexpr size_t kMaxSaved = 1000;
 
-// Whether the GDI records draw anything: a dual page whose EMF+ records cannot be played falls
-// back on them, an EMF+-only page has nothing to fall back on.
-bool hasGdiDrawing(const Picture& picture)
-{
-    for (const gdi::rec::Record& r : picture.records) {
-        const bool drawing = std::holds_alternative<gdi::rec::Poly>(r) || std::holds_alternative<gdi::rec::PolyPoly>(r)
-            || std::holds_alternative<gdi::rec::PolyDraw>(r) || std::holds_alternative<gdi::rec::LineTo>(r)
-            || std::holds_alternative<gdi::rec::Shape>(r) || std::holds_alternative<gdi::rec::RoundRect>(r)
-            || std::holds_alternative<gdi::rec::ArcShape>(r) || std::holds_alternative<gdi::rec::AngleArc>(r)
-            || std::holds_alternative<gdi::rec::SetPixel>(r) || std::holds_alternative<gdi::rec::FloodFill>(r)
-            || std::holds_alternative<gdi::rec::RegionDraw>(r)
-            || std::holds_alternative<gdi::rec::PathCall>(r) || std::holds_alternative<gdi::rec::TextOut>(r)
-            || std::holds_alternative<gdi::rec::Blt>(r);
-        if (drawing)
-            return true;
-    }
-    return false;
-}
+std::atomic<uint64_t> overPixelBound{0};
 
 // An area as the pixels it covers (a path's polygons, alternating), within `plane`: a region
 // is built scanline by scanline, so the plane bounds what a clip can cost.
@@ -49,6 +34,23 @@ QRegion regionOf(const QPainterPath& path, const QRect& plane)
 
 } // namespace
 
+bool hasGdiDrawing(const Picture& picture)
+{
+    for (const gdi::rec::Record& r : picture.records) {
+        const bool drawing = std::holds_alternative<gdi::rec::Poly>(r) || std::holds_alternative<gdi::rec::PolyPoly>(r)
+            || std::holds_alternative<gdi::rec::PolyDraw>(r) || std::holds_alternative<gdi::rec::LineTo>(r)
+            || std::holds_alternative<gdi::rec::Shape>(r) || std::holds_alternative<gdi::rec::RoundRect>(r)
+            || std::holds_alternative<gdi::rec::ArcShape>(r) || std::holds_alternative<gdi::rec::AngleArc>(r)
+            || std::holds_alternative<gdi::rec::SetPixel>(r) || std::holds_alternative<gdi::rec::FloodFill>(r)
+            || std::holds_alternative<gdi::rec::RegionDraw>(r)
+            || std::holds_alternative<gdi::rec::PathCall>(r) || std::holds_alternative<gdi::rec::TextOut>(r)
+            || std::holds_alternative<gdi::rec::Blt>(r);
+        if (drawing)
+            return true;
+    }
+    return false;
+}
+
 bool drawsThroughEmfPlus(const Picture& picture)
 {
     if (!picture.plus)
@@ -58,8 +60,26 @@ bool drawsThroughEmfPlus(const Picture& picture)
 
 void playStream(Dc& dc, const Stream& stream, const PlayTarget& target, const std::function<void(size_t, size_t)>& playGdi)
 {
-    play::Player(dc, stream, target, playGdi).run();
+    PlayTarget bounded = target;
+    const size_t affordable = play::affordableEntries(stream, target, dc.device().caps());
+    if (affordable < std::min(stream.entries.size(), target.maxRecords)) {
+        ++overPixelBound;
+        qWarning("EMF+ page over its pixel bound: record %zu of %zu would paint the %.0f x %.0f pixel target more than "
+                 "%llu times over; %s",
+                 affordable + 1, stream.entries.size(), target.frameOnDevice.width(), target.frameOnDevice.height(),
+                 static_cast<unsigned long long>(kTargetCoverages),
+                 target.gdiFallback ? "its GDI records draw it instead" : "drawing stops there");
+        if (target.gdiFallback) {
+            if (playGdi)
+                playGdi(0, target.gdiRecords);
+            return;
+        }
+        bounded.maxRecords = affordable;
+    }
+    play::Player(dc, stream, bounded, playGdi).run();
 }
+
+uint64_t pagesOverPixelBound() { return overPixelBound.load(); }
 
 namespace play {
 
@@ -68,13 +88,17 @@ Player::Player(Dc& dc, const Stream& stream, const PlayTarget& target, const std
 {
 }
 
-void Player::run()
+size_t Player::run(const std::function<bool()>& enough)
 {
     applyClip();
     const size_t n = std::min(stream_.entries.size(), target_.maxRecords);
-    for (current_ = 0; current_ < n; ++current_)
+    for (current_ = 0; current_ < n; ++current_) {
         std::visit(*this, stream_.entries[current_].record);
+        if (enough && enough())
+            break;
+    }
     dc_.setDeviceClip(std::nullopt);
+    return std::min(current_ + 1, n);
 }
 
 double Player::unitToPixels(uint32_t unit, bool vertical) const
@@ -181,10 +205,15 @@ void Player::operator()(const rec::Fill& r)
 
 void Player::operator()(const rec::Stroke& r)
 {
-    const auto shape = deviceShape(r.shape, false);
+    auto shape = deviceShape(r.shape, false);
     const auto pen = drawPen(r.penId);
-    if (shape && pen)
-        strokeWithCaps(*shape, *objectAs<Pen>(r.penId), *pen);
+    if (!shape || !pen)
+        return;
+    // Thin unsmoothed lines are the device's one drawing with pixel centres on whole
+    // coordinates; fills, images and smoothed lines already have them at half coordinates.
+    if (state_.halfPixelOffset && pen->onWholePixels())
+        shape->translate(-0.5, -0.5);
+    strokeWithCaps(*shape, *objectAs<Pen>(r.penId), *pen);
 }
 
 void Player::operator()(const rec::Set& r)
@@ -193,7 +222,9 @@ void Player::operator()(const rec::Set& r)
     case rec::Setting::AntiAlias: state_.smooth = r.value & 0x01; break;
     case rec::Setting::TextHint: state_.textHint = r.value; break;
     case rec::Setting::Interpolation: state_.smoothImages = r.value != 5; break;  // 5: nearest neighbour
-    default: break;  // compositing and pixel offset change nothing we can see on paper
+    case rec::Setting::Compositing: state_.sourceCopy = r.value == 1; break;
+    case rec::Setting::PixelOffset: state_.halfPixelOffset = r.value == 2 || r.value == 4; break;  // HighQuality, Half
+    case rec::Setting::CompositingQuality: break;  // gamma-corrected blending: not seen on paper
     }
 }
 

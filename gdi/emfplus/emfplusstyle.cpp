@@ -46,6 +46,7 @@ DrawBrush Player::drawBrush(const Brush& brush) const
 {
     DrawBrush b;
     b.smooth = state_.smooth;
+    b.sourceCopy = state_.sourceCopy;
     b.color = brush.representative();
     const QTransform toDevice = brush.transform * worldToDevice();
     switch (brush.kind) {
@@ -107,6 +108,7 @@ std::optional<DrawBrush> Player::drawBrush(const BrushRef& ref) const
         b.kind = DrawBrush::Kind::Solid;
         b.color = ref.color;
         b.smooth = state_.smooth;
+        b.sourceCopy = state_.sourceCopy;
         return b;
     }
     const Brush* brush = objectAs<Brush>(ref.id);
@@ -122,8 +124,9 @@ std::optional<DrawPen> Player::drawPen(uint8_t penId) const
         return std::nullopt;
     DrawPen p;
     p.smooth = state_.smooth;
+    p.sourceCopy = state_.sourceCopy;
     p.color = pen->brush.representative();
-    p.visible = p.color.alpha() > 0;
+    p.visible = p.color.alpha() > 0 || p.sourceCopy;  // copied, a clear pen clears
     // A world-unit width scales with the world and page; any other unit is measured on the
     // device the page was recorded for.
     const double scale = pen->unit == UnitWorld ? lengthScale(pen->transform * worldToDevice())

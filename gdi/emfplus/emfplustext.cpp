@@ -122,6 +122,7 @@ void Player::drawLaidOut(const std::u16string& text, const Font& font, const Str
     TextRun run;
     run.font = resolved;
     run.aliased = aliasedText(state_.textHint);
+    run.sourceCopy = state_.sourceCopy;
     run.color = color;
     run.angle = angleOf(t);
     if (layout.width() > 0 && layout.height() > 0 && !(format.flags & kNoClip))
@@ -172,6 +173,7 @@ void Player::operator()(const rec::DrawDriverString& r)
     TextRun run;
     run.font = resolved;
     run.aliased = aliasedText(state_.textHint);
+    run.sourceCopy = state_.sourceCopy;
     run.color = brush->color;
     run.angle = angleOf(t);
     run.text = r.text;

@@ -136,6 +136,11 @@ void PainterDevice::resetState()
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+void PainterDevice::setBlending(bool sourceCopy)
+{
+    painter_.setCompositionMode(sourceCopy ? QPainter::CompositionMode_Source : QPainter::CompositionMode_SourceOver);
+}
+
 bool PainterDevice::supportsRasterOps() const
 {
     return rasterEngine_;
@@ -151,14 +156,14 @@ void PainterDevice::setClip(const std::optional<QRegion>& clip)
         painter_.setClipRegion(*clip, Qt::IntersectClip);
 }
 
-std::optional<QColor> PainterDevice::prepareRop2(int32_t rop2, const QColor& colour)
+std::optional<QColor> PainterDevice::prepareRop2(int32_t rop2, const QColor& colour, bool sourceCopy)
 {
     if (rop2 == R2_NOP)
         return std::nullopt;
     const QColor opaque = QColor(colour.rgb());
     const auto mode = compositionModeForRop2(rop2);
     if (!mode || rop2 == R2_COPYPEN) {
-        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        setBlending(sourceCopy);
         return colour;
     }
     if (rasterEngine_) {
@@ -186,7 +191,7 @@ void PainterDevice::fillWithBrush(const QPainterPath& path, const DrawBrush& bru
 {
     const bool patterned = (brush.kind == DrawBrush::Kind::Hatch && isPatternHatch(brush.hatch))
         || (brush.kind == DrawBrush::Kind::Pattern && !brush.pattern.isNull());
-    const std::optional<QColor> colour = prepareRop2(brush.rop2, brush.color);
+    const std::optional<QColor> colour = prepareRop2(brush.rop2, brush.color, brush.sourceCopy);
     if (!colour)
         return;
     painter_.setPen(Qt::NoPen);
@@ -246,11 +251,11 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
     const QPen qp = qtPen(pen, pen.color, rasterEngine_);
     // GDI draws in whole device pixels: a one-pixel line's points are rounded to them first,
     // which decides on which side of an image edge or a fill's border the line falls.
-    const QPainterPath drawnPath = rasterEngine_ && isThin(pen) && !pen.smooth && base_.type() <= QTransform::TxTranslate
+    const QPainterPath drawnPath = rasterEngine_ && pen.onWholePixels() && base_.type() <= QTransform::TxTranslate
         ? onWholePixels(path) : path;
     painter_.setRenderHint(QPainter::Antialiasing, pen.smooth);
     if (pen.opaqueBackground && isStyled(qp)) {
-        if (const auto background = prepareRop2(pen.rop2, pen.background)) {
+        if (const auto background = prepareRop2(pen.rop2, pen.background, pen.sourceCopy)) {
             QPen gaps = qp;
             gaps.setStyle(Qt::SolidLine);
             gaps.setColor(*background);
@@ -258,7 +263,7 @@ void PainterDevice::strokePath(const QPainterPath& path, const DrawPen& pen)
             painter_.drawPath(drawnPath);
         }
     }
-    if (const std::optional<QColor> colour = prepareRop2(pen.rop2, pen.color)) {
+    if (const std::optional<QColor> colour = prepareRop2(pen.rop2, pen.color, pen.sourceCopy)) {
         QPen drawn = qp;
         drawn.setColor(*colour);
         painter_.setPen(drawn);
@@ -282,6 +287,7 @@ void PainterDevice::strokeOutline(const QPainterPath& path, const DrawPen& pen)
         stroker.setDashPattern(pen.style);
     DrawBrush brush = *pen.brush;
     brush.rop2 = pen.rop2;
+    brush.sourceCopy = pen.sourceCopy;
     fillWithBrush(stroker.createStroke(path), brush);
 }
 

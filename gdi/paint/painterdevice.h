@@ -38,8 +38,9 @@ public:
 
 private:
     // Sets the composition mode for a ROP2 and returns the colour to paint with, or nothing
-    // when nothing is to be drawn.
-    std::optional<QColor> prepareRop2(int32_t rop2, const QColor& colour);
+    // when nothing is to be drawn. `sourceCopy`: a plain copy replaces rather than blends.
+    std::optional<QColor> prepareRop2(int32_t rop2, const QColor& colour, bool sourceCopy);
+    void setBlending(bool sourceCopy);  // source over, or source copy
     void fillWithBrush(const QPainterPath& path, const DrawBrush& brush);
     void fillHatchWithRasterOp(const QPainterPath& path, const DrawBrush& brush);
     void strokeOutline(const QPainterPath& path, const DrawPen& pen);

@@ -136,6 +136,7 @@ QPointF halftoneEnlargementShift(const QTransform& toTarget)
 
 void PainterDevice::drawImage(const ImageDraw& image)
 {
+    setBlending(image.sourceCopy);
     switch (image.mode) {
     case ImageDraw::Mode::Rop: drawRopImage(shrunkForStretchMode(image, base_)); break;
     case ImageDraw::Mode::Alpha: drawAlphaImage(image); break;

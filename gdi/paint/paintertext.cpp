@@ -65,7 +65,7 @@ void PainterDevice::drawGlyphs(const TextRun& run)
     const QTransform toFrame = frame.inverted(&invertible);
     if (!invertible)
         return;
-    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    setBlending(run.sourceCopy);
     painter_.setTransform(frame * base_);
     painter_.setPen(run.color);
     glyphBuffer_.clear();
@@ -97,7 +97,10 @@ void PainterDevice::drawGlyphs(const TextRun& run)
             outlines.addPath(font.raw.pathForGlyph(glyphBuffer_[g]).translated(positionBuffer_[g]));
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.fillPath(outlines, run.color);
-    } else if (!glyphBuffer_.isEmpty() && rasterEngine_ && isCacheableGlyphSize(font.raw, painter_.deviceTransform())) {
+    } else if (!glyphBuffer_.isEmpty() && rasterEngine_ && !run.sourceCopy
+               && isCacheableGlyphSize(font.raw, painter_.deviceTransform())) {
+        // Kept glyphs are whole images: copied rather than blended, their clear corners would
+        // wipe what lies beneath, so replacing text takes Qt's own glyph run below.
         drawKeptGlyphs(font.raw, run.color);
     } else if (!glyphBuffer_.isEmpty()) {
         QGlyphRun glyphRun;

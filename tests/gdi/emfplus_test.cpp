@@ -10,6 +10,7 @@
 #include "gdi/render.h"
 
 #include <QBuffer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -231,6 +232,72 @@ TEST(EmfPlusRoad, ImagesOfAPageShareOnePixelBudget)
     const auto many = imagePage(17);
     EXPECT_TRUE(many->plus->damaged);
     EXPECT_FALSE(kv::gdi::plus::drawsThroughEmfPlus(*many));
+}
+
+// Fills of `area` in `color`, `count` times over.
+void fillOver(EmfPlusBuilder& b, QRectF area, QColor color, int count)
+{
+    for (int i = 0; i < count; ++i)
+        b.fillRect(area, color);
+}
+
+TEST(EmfPlusRoad, PagePaintingItsTargetTooOftenFallsBackWhole)
+{
+    // Each fill covers the whole 1000 x 1000 target: a few hundred of them is minutes of
+    // painting on a print-sized one, from a few kilobytes that the reader's point count passes.
+    const auto page = [](int fills) {
+        EmfPlusBuilder b(true);
+        fillOver(b, QRectF(0, 0, 1000, 1000), kBlue, fills);
+        gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+        return read(b.finish());
+    };
+    const auto many = page(200);
+    ASSERT_TRUE(many->plus);
+    EXPECT_FALSE(many->plus->damaged) << "nothing is wrong with the records themselves";
+    const uint64_t before = kv::gdi::plus::pagesOverPixelBound();
+    const QImage image = kv::gdi::renderPicture(*many, 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before + 1);
+    EXPECT_TRUE(white(image, 100, 100)) << "no half-drawn mix";
+    EXPECT_EQ(at(image, 600, 600), 0xFF0000u) << "the GDI records draw the page";
+
+    const QImage fewer = kv::gdi::renderPicture(*page(40), 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before + 1);
+    EXPECT_EQ(at(fewer, 100, 100), 0x0000FFu);
+    EXPECT_EQ(at(fewer, 600, 600), 0x0000FFu);
+}
+
+TEST(EmfPlusRoad, EmfPlusOnlyPageOverItsPixelBoundStopsThere)
+{
+    EmfPlusBuilder b(false);
+    b.fillRect(QRectF(600, 100, 100, 100), kBlue);
+    fillOver(b, QRectF(0, 500, 1000, 500), kGreen, 200);  // half the target each
+    b.fillRect(QRectF(100, 100, 100, 100), kRed);
+    const auto picture = read(b.finish());
+    const uint64_t before = kv::gdi::plus::pagesOverPixelBound();
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before + 1);
+    EXPECT_EQ(at(image, 650, 150), 0x0000FFu);
+    EXPECT_EQ(at(image, 500, 750), QColor(kGreen).rgb() & 0xFFFFFF);
+    EXPECT_TRUE(white(image, 150, 150)) << "nothing after the bound";
+}
+
+TEST(EmfPlusRoad, PixelBoundCountsPixelsOnTheTargetOnly)
+{
+    // A page transform blowing a unit square up ten million times covers the target once per
+    // fill, whatever it covers beyond; a pen a billion units wide the same.
+    EmfPlusBuilder b(true);
+    b.begin(0x4030, 2).f32(1e7f).end();  // page unit pixels, scale
+    fillOver(b, QRectF(0, 0, 1, 1), kBlue, 40);
+    b.begin(0x4030, 2).f32(1).end();
+    b.pen(1, kGreen, 1e9f);
+    for (int i = 0; i < 20; ++i)
+        b.begin(0x400D, 0x0001).u32(2).f32(100).f32(100).f32(900).f32(900).end();
+    gdiRect(b.gdi(), QRect(500, 500, 700, 700), kRed);
+    const auto picture = read(b.finish());
+    const uint64_t before = kv::gdi::plus::pagesOverPixelBound();
+    const QImage image = kv::gdi::renderPicture(*picture, 1000);
+    EXPECT_EQ(kv::gdi::plus::pagesOverPixelBound(), before) << "sixty coverages are within the bound";
+    EXPECT_EQ(at(image, 600, 600), QColor(kGreen).rgb() & 0xFFFFFF);
 }
 
 // ---- fills, paths and shapes -------------------------------------------------------------
@@ -638,6 +705,140 @@ TEST(EmfPlusImage, NestedWindowsMetafileIsDrawnToItsLastRecord)
     EXPECT_EQ(at(image, 450, 450), 0xFF0000u);
     EXPECT_TRUE(white(image, 480, 480)) << "inside its frame only";
     EXPECT_TRUE(white(image, 50, 50));
+}
+
+// ---- compositing and pixel offset ----------------------------------------------------------
+
+constexpr uint16_t kSetCompositingMode = 0x4023, kSetPixelOffsetMode = 0x4022;
+const QColor kHalfRed(255, 0, 0, 128);
+
+// A blue square under (100,100)-(500,500), then `draw` in SourceCopy (or SourceOver).
+QImage overBlue(bool sourceCopy, const std::function<void(EmfPlusBuilder&)>& draw)
+{
+    EmfPlusBuilder b;
+    b.fillRect(QRectF(100, 100, 400, 400), kBlue);
+    b.begin(kSetCompositingMode, sourceCopy ? 1 : 0).end();
+    draw(b);
+    return render(b.finish());
+}
+
+// The page image keeps premultiplied pixels with their alpha; these look at straight colour.
+bool replacedByHalfRed(const QImage& image, int x, int y)
+{
+    const QRgb p = qUnpremultiply(image.pixel(x, y));
+    return std::abs(qAlpha(p) - 128) <= 2 && qRed(p) >= 250 && qBlue(p) == 0;
+}
+
+bool blendedOverBlue(const QImage& image, int x, int y)
+{
+    const QRgb p = qUnpremultiply(image.pixel(x, y));
+    return qAlpha(p) == 255 && qRed(p) > 100 && qBlue(p) > 100;
+}
+
+TEST(EmfPlusCompositing, SourceCopyFillReplacesWhatIsBeneathAlphaAndAll)
+{
+    const auto fill = [](EmfPlusBuilder& b) { b.fillRect(QRectF(300, 300, 400, 400), kHalfRed); };
+    const QImage copied = overBlue(true, fill);
+    EXPECT_TRUE(replacedByHalfRed(copied, 400, 400)) << std::hex << copied.pixel(400, 400);
+    EXPECT_TRUE(replacedByHalfRed(copied, 600, 600)) << "over white paper too";
+    EXPECT_EQ(at(copied, 200, 200), 0x0000FFu) << "outside the fill nothing changes";
+    const QImage blended = overBlue(false, fill);
+    EXPECT_TRUE(blendedOverBlue(blended, 400, 400)) << std::hex << blended.pixel(400, 400);
+}
+
+TEST(EmfPlusCompositing, SourceCopyHoldsForPensTextAndImages)
+{
+    const auto pen = [](EmfPlusBuilder& b) {
+        b.pen(1, kHalfRed, 40);
+        b.begin(0x400D, 0x0001).u32(2).f32(200).f32(300).f32(400).f32(300).end();  // DrawLines
+    };
+    EXPECT_TRUE(replacedByHalfRed(overBlue(true, pen), 300, 300));
+    EXPECT_TRUE(blendedOverBlue(overBlue(false, pen), 300, 300));
+
+    // A full block character, large, so that its inside is surely inked.
+    const auto text = [](EmfPlusBuilder& b) {
+        font(b, 1, 200);
+        b.begin(0x401C, 0x8001).argb(kHalfRed).u32(0xFFFFFFFF).u32(1).rectF(QRectF(150, 150, 300, 300)).text(u"\u2588").end();
+    };
+    const auto countReplaced = [](const QImage& image) {
+        int n = 0;
+        for (int y = 150; y < 450; ++y)
+            for (int x = 150; x < 450; ++x)
+                n += replacedByHalfRed(image, x, y);
+        return n;
+    };
+    EXPECT_GT(countReplaced(overBlue(true, text)), 2000);
+    EXPECT_EQ(countReplaced(overBlue(false, text)), 0);
+
+    // A 1 x 1 half-transparent red bitmap stretched over (200,200)-(400,400).
+    const auto image = [](EmfPlusBuilder& b) {
+        b.begin(0x4021, 5).end();
+        b.begin(0x4008, 0x0501).u32(0xDBC01002).u32(1).u32(1).u32(1).u32(4).u32(0x0026200A).u32(0).argb(kHalfRed).end();
+        b.begin(0x401A, 0x0001).u32(0xFFFFFFFF).u32(2).rectF(QRectF(0, 0, 1, 1)).rectF(QRectF(200, 200, 200, 200)).end();
+    };
+    EXPECT_TRUE(replacedByHalfRed(overBlue(true, image), 300, 300));
+    EXPECT_TRUE(blendedOverBlue(overBlue(false, image), 300, 300));
+}
+
+TEST(EmfPlusCompositing, RestoreAndEndContainerBringBlendingBack)
+{
+    const auto fill = [](uint16_t open, uint16_t close) {
+        return [=](EmfPlusBuilder& b) {
+            b.begin(open).u32(4).end();
+            b.begin(kSetCompositingMode, 0).end();  // SourceOver inside
+            b.begin(close).u32(4).end();
+            b.fillRect(QRectF(200, 200, 100, 100), kHalfRed);
+            b.begin(open).u32(5).end();
+            b.begin(close).u32(5).end();
+            b.fillRect(QRectF(350, 350, 100, 100), kHalfRed);
+        };
+    };
+    for (const auto [open, close] : {std::pair<uint16_t, uint16_t>{0x4025, 0x4026}, {0x4028, 0x4029}}) {
+        const QImage image = overBlue(true, fill(open, close));
+        EXPECT_TRUE(replacedByHalfRed(image, 250, 250)) << "SourceCopy again after record " << std::hex << close;
+        EXPECT_TRUE(replacedByHalfRed(image, 400, 400));
+    }
+}
+
+// The rows an aliased one-pixel line at y = 100.6 inks, after `setup`.
+std::vector<int> lineRows(const std::function<void(EmfPlusBuilder&)>& setup)
+{
+    EmfPlusBuilder b;
+    b.pen(1, Qt::black, 1);
+    setup(b);
+    b.begin(0x400D, 0x0001).u32(2).f32(100).f32(100.6f).f32(900).f32(100.6f).end();
+    const QImage image = render(b.finish());
+    std::vector<int> rows;
+    for (int y = 95; y < 106; ++y)
+        if (qGray(image.pixel(500, y)) < 128)
+            rows.push_back(y);
+    return rows;
+}
+
+TEST(EmfPlusPixelOffset, HalfModesMoveAnAliasedLineByHalfAPixel)
+{
+    const auto inMode = [](uint16_t mode) {
+        return lineRows([=](EmfPlusBuilder& b) { b.begin(kSetPixelOffsetMode, mode).end(); });
+    };
+    const std::vector<int> onCentre{101}, shifted{100};
+    EXPECT_EQ(lineRows([](EmfPlusBuilder&) {}), onCentre) << "pixel centres on whole coordinates by default";
+    EXPECT_EQ(inMode(0), onCentre);  // Default
+    EXPECT_EQ(inMode(1), onCentre);  // HighSpeed
+    EXPECT_EQ(inMode(3), onCentre);  // None
+    EXPECT_EQ(inMode(2), shifted);   // HighQuality
+    EXPECT_EQ(inMode(4), shifted);   // Half
+}
+
+TEST(EmfPlusPixelOffset, RestoreAndEndContainerBringTheOffsetBack)
+{
+    for (const auto [open, close] : {std::pair<uint16_t, uint16_t>{0x4025, 0x4026}, {0x4028, 0x4029}}) {
+        const auto rows = lineRows([=](EmfPlusBuilder& b) {
+            b.begin(open).u32(2).end();
+            b.begin(kSetPixelOffsetMode, 4).end();
+            b.begin(close).u32(2).end();
+        });
+        EXPECT_EQ(rows, std::vector<int>{101}) << "after record " << std::hex << close;
+    }
 }
 
 } // namespace
