@@ -39,15 +39,21 @@ void PageRasterCache::insert(const QByteArray& key, QImage image, gdi::PicturePt
     const qint64 size = image.sizeInBytes();
     if (image.isNull() || size > budget_)
         return;
-    if (const auto found = index_.constFind(key); found != index_.constEnd()) {
-        bytes_ -= found.value()->entry.image.sizeInBytes();
-        entries_.erase(found.value());
-        index_.remove(key);
-    }
+    remove(key);
     evictBeyond(budget_ - size);
     entries_.push_front(Slot{key, Entry{std::move(image), std::move(page)}});
     index_.insert(key, entries_.begin());
     bytes_ += size;
+}
+
+void PageRasterCache::remove(const QByteArray& key)
+{
+    const auto found = index_.constFind(key);
+    if (found == index_.constEnd())
+        return;
+    bytes_ -= found.value()->entry.image.sizeInBytes();
+    entries_.erase(found.value());
+    index_.erase(found);
 }
 
 void PageRasterCache::evictBeyond(qint64 budget)

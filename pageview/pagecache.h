@@ -43,6 +43,8 @@ public:
     // Keeps `image` for `key`, dropping the least recently used entries beyond the budget;
     // an image larger than the whole budget is not kept.
     void insert(const QByteArray& key, QImage image, gdi::PicturePtr page);
+    // Forgets the image of `key`, if it is kept.
+    void remove(const QByteArray& key);
     // Forgets every image (a view changed size or zoom); pages being rendered ahead are dropped
     // when they come back.
     void clear();
@@ -65,6 +67,8 @@ public:
         int rendered = 0;        // played on the user-interface thread, while painting
         int renderedAhead = 0;   // played on the worker thread
         int reused = 0;          // drawn from the cache
+        int tilesRendered = 0;   // tiles of zoomed pages played while painting
+        int tilesReused = 0;     // tiles of zoomed pages drawn from the cache
     };
     Counts& counts() { return counts_; }
 
