@@ -249,12 +249,27 @@ void KVMETAFILE::renderAhead(const QString& file)
     if (file.isEmpty() || !QFileInfo::exists(file) || nWidth <= 0 || nHeight <= 0 || width() <= 0 || height() <= 0)
         return;
     const SheetView view = sheetView();
-    const QByteArray key = view.key(file, pageFileStamp(file));
     PageRasterCache& cache = PageRasterCache::shared();
+    QByteArray key;
+    PageRasterCache::Render render;
+    if (lZoom) {
+        // Zoomed, the tiles the control would show of that page where it is scrolled now.
+        const QByteArray surfaceKey = surfaceOf(view).key(file, pageFileStamp(file));
+        const QRect shown = PageTiles::tilesShown(view);
+        if (cache.contains(tileKey(surfaceKey, shown.topLeft())) && cache.contains(tileKey(surfaceKey, shown.bottomRight())))
+            return;
+        key = tilesAheadKey(surfaceKey, shown);
+        render = tilesAhead(surfaceOf(view), surfaceKey, shown);
+    } else {
+        key = view.key(file, pageFileStamp(file));
+        render = [key, view](const gdi::Picture& page) {
+            return std::vector<PageRasterCache::Rendered>{{key, renderSheet(view, page)}};
+        };
+    }
     if (cache.contains(key) || cache.isPending(key))
         return;
     if (!view.wmfPages) {
-        cache.renderAhead(key, view, [file] { return readEnhMetaFilePicture(file); });
+        cache.renderAhead(key, std::move(render), [file] { return readEnhMetaFilePicture(file); });
         return;
     }
     // A Windows metafile page is converted against a device context, which lives on this thread.
@@ -266,7 +281,7 @@ void KVMETAFILE::renderAhead(const QString& file)
     if (converted != 0)
         DELETEENHMETAFILE(converted);
     if (page)
-        cache.renderAhead(key, view, [page] { return page; });
+        cache.renderAhead(key, std::move(render), [page] { return page; });
 }
 
 // A page file that exists but cannot be parsed (damaged, not a metafile, a directory) is

@@ -74,12 +74,12 @@ void PageRasterCache::clear()
     waiting_.clear();
 }
 
-void PageRasterCache::renderAhead(const QByteArray& key, const SheetView& view, std::function<gdi::PicturePtr()> load)
+void PageRasterCache::renderAhead(const QByteArray& key, Render render, std::function<gdi::PicturePtr()> load)
 {
     if (index_.contains(key) || pending_.contains(key))
         return;
     pending_.insert(key);
-    waiting_.push_back(Job{key, view, std::move(load)});
+    waiting_.push_back(Job{key, std::move(render), std::move(load)});
     idle_.start();
 }
 
@@ -91,12 +91,13 @@ void PageRasterCache::startWaiting()
         // is dropped with it. An answer whose key was dropped meanwhile (clear()) is not kept.
         worker_.start([this, job = std::move(job)] {
             gdi::PicturePtr page = job.load();
-            QImage image = page ? renderSheet(job.view, *page) : QImage();
-            QMetaObject::invokeMethod(this, [this, key = job.key, image = std::move(image), page]() mutable {
+            std::vector<Rendered> images = page ? job.render(*page) : std::vector<Rendered>();
+            QMetaObject::invokeMethod(this, [this, key = job.key, images = std::move(images), page]() mutable {
                 if (!pending_.remove(key) || !page)
                     return;
                 ++counts_.renderedAhead;
-                insert(key, std::move(image), std::move(page));
+                for (Rendered& rendered : images)
+                    insert(rendered.key, std::move(rendered.image), page);
                 emit renderedAhead(key);
             }, Qt::QueuedConnection);
         });

@@ -3,6 +3,8 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <algorithm>
+#include <limits>
+#include <utility>
 #include <cmath>
 
 namespace kv {
@@ -86,6 +88,33 @@ QByteArray tileKey(const QByteArray& surfaceKey, QPoint tile)
     return key;
 }
 
+PageRasterCache::Render tilesAhead(const SheetView& surface, const QByteArray& surfaceKey, const QRect& tiles)
+{
+    return [surface, surfaceKey, tiles](const gdi::Picture& page) {
+        std::vector<QImage> images = renderTiles(surface, page, tiles);
+        std::vector<PageRasterCache::Rendered> keyed;
+        keyed.reserve(images.size());
+        for (int row = 0; row < tiles.height(); ++row)
+            for (int column = 0; column < tiles.width(); ++column)
+                keyed.push_back({tileKey(surfaceKey, tiles.topLeft() + QPoint(column, row)),
+                                 std::move(images[size_t(row * tiles.width() + column)])});
+        return keyed;
+    };
+}
+
+QByteArray tilesAheadKey(const QByteArray& surfaceKey, const QRect& tiles)
+{
+    QByteArray key = surfaceKey;
+    QDataStream out(&key, QIODevice::Append);
+    out << QByteArrayLiteral("ahead") << tiles;
+    return key;
+}
+
+QRect PageTiles::tilesShown(const SheetView& view)
+{
+    return tilesUnder(view, QRect(QPoint(0, 0), view.size));
+}
+
 QRect PageTiles::tilesUnder(const SheetView& view, const QRect& exposed)
 {
     const QRect control(QPoint(0, 0), view.devicePixels());
@@ -153,20 +182,45 @@ void PageTiles::paint(QPainter& painter, const SheetView& view, const QByteArray
             }
             kept_.push_back(tile);
         }
-    const QRect shown = tilesUnder(view, QRect(QPoint(0, 0), view.size));
+    const QRect shown = tilesShown(view);
     letGoBeyond(shown.adjusted(-1, -1, 1, 1));
+    renderNeighboursAhead(view, shown, page);
 }
 
+// The ring as four strips, each played once; the control never shows the surface above or
+// left of its start, so no strip goes there.
+void PageTiles::renderNeighboursAhead(const SheetView& view, const QRect& shown, const gdi::PicturePtr& page)
+{
+    if (!page)
+        return;
+    const QRect ring = shown.adjusted(-1, -1, 1, 1);
+    const QRect strips[] = {{ring.left(), ring.top(), ring.width(), 1},
+                            {ring.left(), ring.bottom(), ring.width(), 1},
+                            {ring.left(), shown.top(), 1, shown.height()},
+                            {ring.right(), shown.top(), 1, shown.height()}};
+    const SheetView surface = surfaceOf(view);
+    for (const QRect& whole : strips) {
+        const QRect strip = whole & QRect(0, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+        bool lacking = false;
+        for (int row = strip.top(); row <= strip.bottom(); ++row)
+            for (int column = strip.left(); column <= strip.right(); ++column) {
+                lacking = lacking || !cache_.contains(tileKey(surfaceKey_, {column, row}));
+                kept_.push_back({column, row});
+            }
+        if (lacking)
+            cache_.renderAhead(tilesAheadKey(surfaceKey_, strip), tilesAhead(surface, surfaceKey_, strip),
+                               [page] { return page; });
+    }
+}
+
+// A tile let go stays listed: one asked ahead may still come back from the worker after it.
 void PageTiles::letGoBeyond(const QRect& tilesKept)
 {
-    std::vector<QPoint> still;
-    for (const QPoint& tile : kept_) {
+    std::sort(kept_.begin(), kept_.end(), [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
+    kept_.erase(std::unique(kept_.begin(), kept_.end()), kept_.end());
+    for (const QPoint& tile : kept_)
         if (!tilesKept.contains(tile))
             cache_.remove(tileKey(surfaceKey_, tile));
-        else if (std::find(still.begin(), still.end(), tile) == still.end())
-            still.push_back(tile);
-    }
-    kept_ = std::move(still);
 }
 
 } // namespace kv

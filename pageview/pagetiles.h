@@ -35,11 +35,16 @@ QRect tilesTouching(const QRect& surfacePixels);
 // one play of the page, in rows from the top left.
 std::vector<QImage> renderTiles(const SheetView& surface, const gdi::Picture& page, const QRect& tiles);
 QByteArray tileKey(const QByteArray& surfaceKey, QPoint tile);
+// The tiles `tiles` of `surface` as the page raster cache renders them ahead, each kept under
+// its tile key, and the key they go by while on their way.
+PageRasterCache::Render tilesAhead(const SheetView& surface, const QByteArray& surfaceKey, const QRect& tiles);
+QByteArray tilesAheadKey(const QByteArray& surfaceKey, const QRect& tiles);
 
-// The tiles one view has put into the cache for the zoomed page it shows. Those more than a
-// tile away from what the control shows are let go as it scrolls, so that a zoomed page holds
-// the memory of what is in view and its neighbours, whatever the zoom and however far it is
-// scrolled.
+// The tiles one view has put into the cache for the zoomed page it shows. The ring of tiles
+// around what the control shows is rendered ahead in idle time, so that a scroll step finds
+// the row it brings into view; tiles further away are let go as it scrolls, so that a zoomed
+// page holds the memory of what is in view and its neighbours, whatever the zoom and however
+// far it is scrolled.
 class PageTiles {
 public:
     explicit PageTiles(PageRasterCache& cache) : cache_(cache) {}
@@ -48,19 +53,22 @@ public:
     bool lacksTiles(const SheetView& view, const QByteArray& surfaceKey, const QRect& exposed) const;
     // The page a cached tile under `exposed` was rendered from; null when none is cached.
     gdi::PicturePtr cachedPage(const SheetView& view, const QByteArray& surfaceKey, const QRect& exposed);
+    // The tiles (columns and rows) the whole control shows.
+    static QRect tilesShown(const SheetView& view);
     // Draws the part `exposed` of the control from tiles, rendering those that are missing
-    // from `page`; `page` may be null when none is missing.
+    // from `page`, and asks for the neighbours of what is shown to be rendered ahead.
     void paint(QPainter& painter, const SheetView& view, const QByteArray& surfaceKey, const gdi::PicturePtr& page,
                const QRect& exposed);
 
 private:
     // The tiles under `exposed`, the control's logical pixels.
     static QRect tilesUnder(const SheetView& view, const QRect& exposed);
+    void renderNeighboursAhead(const SheetView& view, const QRect& shown, const gdi::PicturePtr& page);
     void letGoBeyond(const QRect& tilesKept);
 
     PageRasterCache& cache_;
     QByteArray surfaceKey_;
-    std::vector<QPoint> kept_;
+    std::vector<QPoint> kept_;  // every tile of the surface drawn or asked ahead
 };
 
 } // namespace kv

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QWidget>
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace kvtest {
 namespace {
@@ -277,6 +279,50 @@ TEST_F(PageTilesViewTest, AScrollStepRendersOnlyTheTilesThatCameIntoView)
     EXPECT_EQ(cache().counts().rendered, 0) << "a zoomed view is never played whole";
 }
 
+TEST_F(PageTilesViewTest, AfterAnIdleMomentAScrollStepFindsItsNewRowRenderedAhead)
+{
+    auto view = makeView(dir.filePath("marks.emf"), 4);
+    view->SetOrg(1200.0, 2000.0);
+    const QRect before = tilesShown(*view);
+    shown(*view);
+    cache().waitForRenders();
+    EXPECT_GT(cache().counts().renderedAhead, 0);
+    // The control's tiles and the ring around them, less the column left of the surface.
+    ASSERT_EQ(before.left(), 0);
+    EXPECT_EQ(cache().count(), area(before.adjusted(0, -1, 1, 1)));
+
+    double y = 2000;
+    while (tilesShown(*view) == before) {
+        y += 75;
+        view->SetOrg(std::nullopt, y);
+    }
+    cache().counts() = {};
+    const QImage stepped = shown(*view);
+    EXPECT_EQ(cache().counts().tilesRendered, 0);
+    EXPECT_EQ(cache().counts().tilesReused, area(tilesShown(*view)));
+    const Difference d = difference(stepped, played(*view));
+    EXPECT_LE(d.pixels, kEdgePixelsMoved * area(tilesShown(*view)));
+    EXPECT_EQ(d.beyondEdges, 0) << "the tiles rendered ahead are the page where it is shown";
+}
+
+TEST_F(PageTilesViewTest, APageRenderedAheadWhileZoomedIsShownFromItsTiles)
+{
+    writePage(dir.filePath("next.emf"), {{{1000, 2000, 2000, 3000}, kGreen}});
+    auto view = makeView(dir.filePath("marks.emf"), 3);
+    view->SetOrg(1000.0, 2000.0);
+    shown(*view);
+    view->renderAhead(dir.filePath("next.emf"));
+    cache().waitForRenders();
+    view->SetFile(dir.filePath("next.emf"));
+    cache().counts() = {};
+    const QImage next = shown(*view);
+    EXPECT_EQ(cache().counts().tilesRendered, 0);
+    EXPECT_EQ(cache().counts().tilesReused, area(tilesShown(*view)));
+    EXPECT_NE(view->hMeta, 0u) << "the view holds the page it shows";
+    EXPECT_TRUE(colourBox(next, kGreen).has_value());
+    EXPECT_FALSE(colourBox(next, kRed).has_value());
+}
+
 TEST_F(PageTilesViewTest, AZoomedPageHoldsWhatIsInViewAndItsNeighboursWhereverItIsScrolled)
 {
     auto view = makeView(dir.filePath("marks.emf"), 9);
@@ -284,19 +330,24 @@ TEST_F(PageTilesViewTest, AZoomedPageHoldsWhatIsInViewAndItsNeighboursWhereverIt
     const int columns = view->width() / kv::kTileSide + 2, rows = view->height() / kv::kTileSide + 2;
     const qint64 bound = qint64(columns + 2) * (rows + 2) * kTileBytes;
     qint64 most = 0;
-    for (double y = 0; y <= kPageHeight; y += 200) {
-        view->SetOrg(std::nullopt, y);
+    std::set<std::pair<int, int>> seen;
+    const auto showAt = [&](std::optional<double> x, std::optional<double> y) {
+        view->SetOrg(x, y);
         shown(*view);
+        cache().waitForRenders();
         most = std::max(most, cache().bytes());
-    }
-    for (double x = 0; x <= kPageWidth; x += 200) {
-        view->SetOrg(x, std::nullopt);
-        shown(*view);
-        most = std::max(most, cache().bytes());
-    }
+        const QRect tiles = tilesShown(*view);
+        for (int row = tiles.top(); row <= tiles.bottom(); ++row)
+            for (int column = tiles.left(); column <= tiles.right(); ++column)
+                seen.insert({column, row});
+    };
+    for (double y = 0; y <= kPageHeight; y += 200)
+        showAt(std::nullopt, y);
+    for (double x = 0; x <= kPageWidth; x += 200)
+        showAt(x, std::nullopt);
     EXPECT_LE(most, bound);
     // Many more tiles were shown than are held.
-    EXPECT_GT(qint64(cache().counts().tilesRendered) * kTileBytes, 2 * bound);
+    EXPECT_GT(qint64(seen.size()) * kTileBytes, 2 * bound);
     EXPECT_GT(most, 0);
 }
 
