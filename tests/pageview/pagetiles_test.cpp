@@ -88,6 +88,7 @@ kv::SheetView zoomedView(const kv::PageViewSettings& s)
 QImage wholeSurface(const kv::SheetView& surface, const kv::gdi::Picture& page, QSize pixels)
 {
     QImage image(pixels, QImage::Format_RGB32);
+    image.setDevicePixelRatio(surface.devicePixelRatio);
     image.fill(QColor(kv::gdi::toQRgb(surface.background)));
     QPainter painter(&image);
     kv::paintSheet(painter, surface, page);
@@ -149,6 +150,31 @@ TEST(PageTilesJoin, RealPagesByTilesHaveThePixelsOfTheWholeZoomedPage)
         const std::vector<QImage> together = kv::renderTiles(surface, *page, QRect(0, 1, 2, 2));
         ASSERT_EQ(together.size(), 4u);
         EXPECT_EQ(together[3], kv::renderTiles(surface, *page, QRect(1, 2, 1, 1))[0]);
+    }
+}
+
+TEST(PageTilesJoin, OnAHighDensityScreenTilesJoinOnItsDevicePixels)
+{
+    const QStringList pages = realPages();
+    ASSERT_FALSE(pages.isEmpty());
+    for (const double ratio : {1.5, 2.0}) {
+        SCOPED_TRACE(ratio);
+        kv::SheetView view = zoomedView(printerSettings());
+        view.devicePixelRatio = ratio;
+        const kv::SheetView surface = kv::surfaceOf(view);
+        const QRect tiles(0, 0, 2, 3);
+        const kv::gdi::PicturePtr page = kv::readEnhMetaFilePicture(pages.last());
+        ASSERT_TRUE(page);
+        const QImage whole = wholeSurface(surface, *page, tiles.size() * kv::kTileSide);
+        const std::vector<QImage> byTiles = kv::renderTiles(surface, *page, tiles);
+        ASSERT_EQ(byTiles.size(), 6u);
+        for (int i = 0; i < 6; ++i) {
+            const QPoint tile(i % 2, i / 2);
+            EXPECT_EQ(byTiles[size_t(i)].devicePixelRatio(), ratio);
+            const Difference d = difference(byTiles[size_t(i)], whole.copy(QRect(tile * kv::kTileSide, QSize(kv::kTileSide, kv::kTileSide))));
+            EXPECT_LE(d.pixels, kEdgePixelsMoved) << "tile " << tile.x() << "," << tile.y();
+            EXPECT_EQ(d.beyondEdges, 0) << "tile " << tile.x() << "," << tile.y();
+        }
     }
 }
 
