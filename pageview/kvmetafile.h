@@ -4,6 +4,7 @@
 // anisotropic mapping stretches onto the control; zoomed, a part of that space is shown.
 // The page file is read once per file change; what the control paints is kept in the page
 // raster cache (pageview/pagecache.h) and replayed only when no view painted it so before.
+// Zoomed, it paints from tiles of the page at the zoomed scale (pageview/pagetiles.h).
 #include "gdi/metafileapi.h"
 #include "gdi/core/types.h"
 #include "pageview/pagesheet.h"
