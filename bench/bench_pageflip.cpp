@@ -6,6 +6,11 @@
 // flip again at once; the "_cold" cases empty the page raster cache before every flip, so
 // that every page in view is played again, as it was before there was a cache. Counters: p50
 // and p95 of the repaint times in milliseconds.
+//
+// Then one page zoomed to the largest factor of the zoom list, scrolled to the text of the
+// second page: "zoom_first_paint" times the repaint of the zoomed page with nothing cached,
+// "zoom_scroll_step" a line of scrolling (Down, Up on the way back) with the window idle in
+// between. Their "cached_mb" counter is what the page raster cache holds after the last one.
 #include "pageview/kvmetafile.h"
 #include "pageview/pagecache.h"
 #include "platform/dirs.h"
@@ -102,6 +107,62 @@ void flips(benchmark::State& state, Preview& p, int viewPages, Between between)
     state.counters["p95_ms"] = percentile(times, 0.95);
 }
 
+// Zooms the first page to the largest factor of the zoom list, with one page in view.
+bool zoomToLargest(kv::KORVELLE& preview)
+{
+    if (preview.nViewPages != 1)
+        preview.SetPages(1, true);
+    kv::nCurFactor = *std::max_element(preview.aZoomFactor.begin(), preview.aZoomFactor.end());
+    preview.SetFactor(kv::nCurFactor);
+    settle();
+    return preview.lZoom && preview.aMeta[0];
+}
+
+enum class ZoomCase { FirstPaint, ScrollStep };
+
+void zoomed(benchmark::State& state, Preview& p, ZoomCase what)
+{
+    kv::KORVELLE& preview = *p.preview;
+    if (!zoomToLargest(preview)) {
+        state.SkipWithError("the preview did not zoom");
+        return;
+    }
+    kv::KVMETAFILE& view = *preview.aMeta[0];
+    // The first spool page is all but blank: the second, where its text is.
+    while (preview.nPage < 2)
+        preview.ChangePage(1);
+    preview.ScrollToPagePoint(QPointF(0.25, 0.45));
+    settle();
+    kv::PageRasterCache& cache = kv::PageRasterCache::shared();
+    Qt::Key key = Qt::Key_Down;
+    std::vector<double> times;
+    for (auto _ : state) {
+        if (preview.vBar.pos >= preview.vBar.max)
+            key = Qt::Key_Up;
+        else if (preview.vBar.pos <= preview.vBar.min)
+            key = Qt::Key_Down;
+        p.counter.painted = 0;
+        QElapsedTimer clock;
+        if (what == ZoomCase::FirstPaint) {
+            cache.clear();
+            clock.start();
+            view.update();
+        } else {
+            clock.start();
+            QTest::keyClick(&view, key);
+        }
+        while (p.counter.painted < 1 && clock.elapsed() < 5000)
+            QCoreApplication::processEvents();
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        times.push_back(ms);
+        state.SetIterationTime(ms / 1000);
+        settle();
+    }
+    state.counters["p50_ms"] = percentile(times, 0.5);
+    state.counters["p95_ms"] = percentile(times, 0.95);
+    state.counters["cached_mb"] = double(cache.bytes()) / double(1 << 20);
+}
+
 bool open(Preview& p, const QString& corpus)
 {
     qputenv("WINDIR", p.windir.path().toLocal8Bit());
@@ -177,6 +238,11 @@ int main(int argc, char** argv)
                 flips(state, p, pages, between);
             })->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(100);
         }
+    const std::pair<ZoomCase, const char*> zoomCases[] = {{ZoomCase::FirstPaint, "zoom_first_paint"},
+                                                           {ZoomCase::ScrollStep, "zoom_scroll_step"}};
+    for (const auto& [what, name] : zoomCases)
+        benchmark::RegisterBenchmark(name, [&p, what = what](benchmark::State& state) { zoomed(state, p, what); })
+            ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(what == ZoomCase::FirstPaint ? 20 : 200);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

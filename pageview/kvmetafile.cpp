@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
@@ -97,10 +98,10 @@ KVMETAFILE::~KVMETAFILE()
     }
 }
 
-void KVMETAFILE::paintEvent(QPaintEvent*)
+void KVMETAFILE::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    paintPage(painter);
+    paintPage(painter, event->rect());
     paintMarks(painter);
 }
 
@@ -114,11 +115,16 @@ void KVMETAFILE::paintMarks(QPainter& painter)
         return;
     const SheetView view = sheetView();
     const QRectF r = sheetPlayRect(view, page->header);
-    paintPageMarks(painter, QTransform(r.width(), 0, 0, r.height(), r.left(), r.top()) * sheetToControl(view),
+    paintPageMarks(painter, QTransform(r.width(), 0, 0, r.height(), r.left(), r.top()) * sheetToShown(view),
                    bMarks(cCaption));
 }
 
-void KVMETAFILE::paintPage(QPainter& painter)
+QTransform KVMETAFILE::sheetToShown(const SheetView& view) const
+{
+    return lZoom ? tiledSheetToControl(view) : sheetToControl(view);
+}
+
+void KVMETAFILE::paintPage(QPainter& painter, const QRect& exposed)
 {
     // The engine's device is where the pixels go: under QWidget::render that is the target
     // image, not the widget that painter.device() names.
@@ -127,6 +133,10 @@ void KVMETAFILE::paintPage(QPainter& painter)
     const QByteArray key = cacheKey(ratio);
     if (key.isEmpty()) {
         Paint(painter);
+        return;
+    }
+    if (lZoom) {
+        paintTiles(painter, sheetView(ratio), exposed);
         return;
     }
     PageRasterCache& cache = PageRasterCache::shared();
@@ -150,6 +160,29 @@ void KVMETAFILE::paintPage(QPainter& painter)
         ++cache.counts().rendered;
         cache.insert(key, std::move(image), pictureOf(hMeta));
     }
+}
+
+void KVMETAFILE::paintTiles(QPainter& painter, const SheetView& view, const QRect& exposed)
+{
+    const QByteArray surfaceKey = surfaceOf(view).key(cCaption, pageStamp_);
+    if (hMeta == 0)
+        if (const gdi::PicturePtr cached = tiles_.cachedPage(view, surfaceKey, exposed))
+            hMeta = adoptPicture(cached);
+    if (!tiles_.lacksTiles(view, surfaceKey, exposed)) {
+        tiles_.paint(painter, view, surfaceKey, pictureOf(hMeta), exposed);
+        return;
+    }
+    if (hMeta == 0) {
+        PaintContext context(painter, displayCaps());
+        loadPage(context.handle());
+    }
+    const gdi::PicturePtr page = pictureOf(hMeta);
+    if (!page) {
+        Paint(painter);  // the note of a page that could not be read
+        return;
+    }
+    WaitCursor wait;
+    tiles_.paint(painter, view, surfaceKey, page, exposed);
 }
 
 void KVMETAFILE::resizeEvent(QResizeEvent* event)
@@ -216,12 +249,27 @@ void KVMETAFILE::renderAhead(const QString& file)
     if (file.isEmpty() || !QFileInfo::exists(file) || nWidth <= 0 || nHeight <= 0 || width() <= 0 || height() <= 0)
         return;
     const SheetView view = sheetView();
-    const QByteArray key = view.key(file, pageFileStamp(file));
     PageRasterCache& cache = PageRasterCache::shared();
+    QByteArray key;
+    PageRasterCache::Render render;
+    if (lZoom) {
+        // Zoomed, the tiles the control would show of that page where it is scrolled now.
+        const QByteArray surfaceKey = surfaceOf(view).key(file, pageFileStamp(file));
+        const QRect shown = PageTiles::tilesShown(view);
+        if (cache.contains(tileKey(surfaceKey, shown.topLeft())) && cache.contains(tileKey(surfaceKey, shown.bottomRight())))
+            return;
+        key = tilesAheadKey(surfaceKey, shown);
+        render = tilesAhead(surfaceOf(view), surfaceKey, shown);
+    } else {
+        key = view.key(file, pageFileStamp(file));
+        render = [key, view](const gdi::Picture& page) {
+            return std::vector<PageRasterCache::Rendered>{{key, renderSheet(view, page)}};
+        };
+    }
     if (cache.contains(key) || cache.isPending(key))
         return;
     if (!view.wmfPages) {
-        cache.renderAhead(key, view, [file] { return readEnhMetaFilePicture(file); });
+        cache.renderAhead(key, std::move(render), [file] { return readEnhMetaFilePicture(file); });
         return;
     }
     // A Windows metafile page is converted against a device context, which lives on this thread.
@@ -233,7 +281,7 @@ void KVMETAFILE::renderAhead(const QString& file)
     if (converted != 0)
         DELETEENHMETAFILE(converted);
     if (page)
-        cache.renderAhead(key, view, [page] { return page; });
+        cache.renderAhead(key, std::move(render), [page] { return page; });
 }
 
 // A page file that exists but cannot be parsed (damaged, not a metafile, a directory) is

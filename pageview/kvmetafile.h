@@ -4,10 +4,12 @@
 // anisotropic mapping stretches onto the control; zoomed, a part of that space is shown.
 // The page file is read once per file change; what the control paints is kept in the page
 // raster cache (pageview/pagecache.h) and replayed only when no view painted it so before.
+// Zoomed, it paints from tiles of the page at the zoomed scale (pageview/pagetiles.h).
 #include "gdi/metafileapi.h"
 #include "gdi/core/types.h"
 #include "pageview/pagesheet.h"
 #include "pageview/pagemarks.h"
+#include "pageview/pagetiles.h"
 #include "pageview/pageviewsettings.h"
 
 #include <QString>
@@ -79,7 +81,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void paintPage(QPainter& painter);
+    // `exposed`: the part of the control to draw, in its pixels.
+    void paintPage(QPainter& painter, const QRect& exposed);
     void paintMarks(QPainter& painter);
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -97,10 +100,15 @@ private:
     // The cache key of what the control shows now; empty when it shows no page.
     QByteArray cacheKey(std::optional<qreal> ratio = std::nullopt) const;
     void drawUnreadableNote(QPainter& painter) const;
+    // Zoomed: the tiles of the page under `exposed`, those not cached played from the page.
+    void paintTiles(QPainter& painter, const SheetView& view, const QRect& exposed);
+    // The sheet's logical units onto the control's pixels, as the page shows now.
+    QTransform sheetToShown(const SheetView& view) const;
 
     QString alertedFile_;     // the missing-file alert comes once per file name
     QString unreadableFile_;  // a page that could not be read: its sheet shows a note naming it
     QByteArray pageStamp_;    // the page file's size and time when it was set
+    PageTiles tiles_{PageRasterCache::shared()};
 };
 
 // The Windows virtual-key code of a Qt key event (keypad plus and minus are 107 and 109).

@@ -39,15 +39,21 @@ void PageRasterCache::insert(const QByteArray& key, QImage image, gdi::PicturePt
     const qint64 size = image.sizeInBytes();
     if (image.isNull() || size > budget_)
         return;
-    if (const auto found = index_.constFind(key); found != index_.constEnd()) {
-        bytes_ -= found.value()->entry.image.sizeInBytes();
-        entries_.erase(found.value());
-        index_.remove(key);
-    }
+    remove(key);
     evictBeyond(budget_ - size);
     entries_.push_front(Slot{key, Entry{std::move(image), std::move(page)}});
     index_.insert(key, entries_.begin());
     bytes_ += size;
+}
+
+void PageRasterCache::remove(const QByteArray& key)
+{
+    const auto found = index_.constFind(key);
+    if (found == index_.constEnd())
+        return;
+    bytes_ -= found.value()->entry.image.sizeInBytes();
+    entries_.erase(found.value());
+    index_.erase(found);
 }
 
 void PageRasterCache::evictBeyond(qint64 budget)
@@ -68,12 +74,12 @@ void PageRasterCache::clear()
     waiting_.clear();
 }
 
-void PageRasterCache::renderAhead(const QByteArray& key, const SheetView& view, std::function<gdi::PicturePtr()> load)
+void PageRasterCache::renderAhead(const QByteArray& key, Render render, std::function<gdi::PicturePtr()> load)
 {
     if (index_.contains(key) || pending_.contains(key))
         return;
     pending_.insert(key);
-    waiting_.push_back(Job{key, view, std::move(load)});
+    waiting_.push_back(Job{key, std::move(render), std::move(load)});
     idle_.start();
 }
 
@@ -85,12 +91,13 @@ void PageRasterCache::startWaiting()
         // is dropped with it. An answer whose key was dropped meanwhile (clear()) is not kept.
         worker_.start([this, job = std::move(job)] {
             gdi::PicturePtr page = job.load();
-            QImage image = page ? renderSheet(job.view, *page) : QImage();
-            QMetaObject::invokeMethod(this, [this, key = job.key, image = std::move(image), page]() mutable {
+            std::vector<Rendered> images = page ? job.render(*page) : std::vector<Rendered>();
+            QMetaObject::invokeMethod(this, [this, key = job.key, images = std::move(images), page]() mutable {
                 if (!pending_.remove(key) || !page)
                     return;
                 ++counts_.renderedAhead;
-                insert(key, std::move(image), std::move(page));
+                for (Rendered& rendered : images)
+                    insert(rendered.key, std::move(rendered.image), page);
                 emit renderedAhead(key);
             }, Qt::QueuedConnection);
         });

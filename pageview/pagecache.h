@@ -43,15 +43,25 @@ public:
     // Keeps `image` for `key`, dropping the least recently used entries beyond the budget;
     // an image larger than the whole budget is not kept.
     void insert(const QByteArray& key, QImage image, gdi::PicturePtr page);
+    // Forgets the image of `key`, if it is kept.
+    void remove(const QByteArray& key);
     // Forgets every image (a view changed size or zoom); pages being rendered ahead are dropped
     // when they come back.
     void clear();
 
-    // Reads the page with `load` and renders it as `view` shows it, both on the worker thread,
-    // unless `key` is cached or on its way. A page that cannot be read is left out. The work
-    // starts once the window has had time to paint what it was asked to, so that it does not
-    // take the processor from that paint.
-    void renderAhead(const QByteArray& key, const SheetView& view, std::function<gdi::PicturePtr()> load);
+    // An image rendered ahead and the key it is kept by.
+    struct Rendered {
+        QByteArray key;
+        QImage image;
+    };
+    using Render = std::function<std::vector<Rendered>(const gdi::Picture& page)>;
+
+    // Reads the page with `load` and makes the images `render` makes of it, both on the worker
+    // thread, unless `key` is cached or on its way; each image is kept by its own key, and
+    // `key` stands for the whole of them while they are on their way. A page that cannot be
+    // read is left out. The work starts once the window has had time to paint what it was
+    // asked to, so that it does not take the processor from that paint.
+    void renderAhead(const QByteArray& key, Render render, std::function<gdi::PicturePtr()> load);
     bool contains(const QByteArray& key) const { return index_.contains(key); }
     bool isPending(const QByteArray& key) const { return pending_.contains(key); }
     // Starts what is waiting and waits until no page is being rendered ahead.
@@ -65,6 +75,8 @@ public:
         int rendered = 0;        // played on the user-interface thread, while painting
         int renderedAhead = 0;   // played on the worker thread
         int reused = 0;          // drawn from the cache
+        int tilesRendered = 0;   // tiles of zoomed pages played while painting
+        int tilesReused = 0;     // tiles of zoomed pages drawn from the cache
     };
     Counts& counts() { return counts_; }
 
@@ -82,7 +94,7 @@ private:
 
     struct Job {
         QByteArray key;
-        SheetView view;
+        Render render;
         std::function<gdi::PicturePtr()> load;
     };
 

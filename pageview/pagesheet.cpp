@@ -115,6 +115,15 @@ void drawInnerShadow(gdi::Dc& dc, const SheetView& v)
     dc.selectObject(previous);
 }
 
+void paintSheet(QPainter& painter, const SheetView& v, const gdi::Picture& page)
+{
+    gdi::PainterDevice device(painter, v.screen);
+    gdi::Dc dc(device);
+    drawPaper(dc, v);
+    playOnPaper(dc, v, page);
+    drawInnerShadow(dc, v);
+}
+
 QImage renderSheet(const SheetView& v, const gdi::Picture& page)
 {
     const QSize pixels = v.devicePixels();
@@ -125,13 +134,7 @@ QImage renderSheet(const SheetView& v, const gdi::Picture& page)
     image.setDevicePixelRatio(v.devicePixelRatio);
     image.fill(QColor(gdi::toQRgb(v.background)));
     QPainter painter(&image);
-    {
-        gdi::PainterDevice device(painter, v.screen);
-        gdi::Dc dc(device);
-        drawPaper(dc, v);
-        playOnPaper(dc, v, page);
-        drawInnerShadow(dc, v);
-    }
+    paintSheet(painter, v, page);
     painter.end();
     return image;
 }

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPainter>
 #include <QRectF>
 #include <QSize>
 #include <QString>
@@ -52,6 +53,8 @@ void drawPaper(gdi::Dc& dc, const SheetView& view);
 void playOnPaper(gdi::Dc& dc, const SheetView& view, const gdi::Picture& page);
 void drawInnerShadow(gdi::Dc& dc, const SheetView& view);
 
+// The three layers drawn with `painter`, whose units are the control's pixels.
+void paintSheet(QPainter& painter, const SheetView& view, const gdi::Picture& page);
 // The control's pixels with `page` on its sheet, the background filled where there is no paper.
 QImage renderSheet(const SheetView& view, const gdi::Picture& page);
 

@@ -167,11 +167,13 @@ TEST_F(PageCacheViewTest, ANewSizeOrZoomDropsTheCacheAndRendersAgain)
     view->ZoomIn();
     EXPECT_EQ(cache().count(), 0);
     const QImage zoomed = shown(*view);
-    EXPECT_EQ(cache().counts().rendered, 3);
+    EXPECT_EQ(cache().counts().rendered, 2);
     EXPECT_EQ(zoomed, played(*view));
-    // Zoomed in, only the visible part is rendered: the control's size, not the page's.
-    EXPECT_EQ(cache().count(), 1);
-    EXPECT_EQ(cache().bytes(), qint64(400) * 550 * 4);
+    // Zoomed in, only the visible part is rendered: the tiles under the control's 400 x 550
+    // pixels, one across and two down, not the page's.
+    EXPECT_EQ(cache().counts().tilesRendered, 2);
+    EXPECT_EQ(cache().count(), 2);
+    EXPECT_EQ(cache().bytes(), qint64(2) * kv::kTileSide * kv::kTileSide * 4);
 
     view->ZoomOut();
     EXPECT_EQ(cache().count(), 0);
