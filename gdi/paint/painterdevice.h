@@ -15,6 +15,8 @@
 #include <QList>
 #include <QTransform>
 
+#include <vector>
+
 class QPainter;
 class QRawFont;
 
@@ -43,7 +45,11 @@ private:
     void fillWithBrush(const QPainterPath& path, const DrawBrush& brush);
     void fillHatchWithRasterOp(const QPainterPath& path, const DrawBrush& brush);
     void strokeOutline(const QPainterPath& path, const DrawPen& pen);
-    void drawGlyphs(const TextRun& run);
+    // The run's glyphs and their positions in the run's frame into the buffers, and the
+    // characters its face lacks apart.
+    void collectGlyphs(const TextRun& run, const QTransform& toFrame);
+    bool clipBoxCutsNothing(const TextRun& run, const QTransform& frame) const;
+    void drawGlyphs(const TextRun& run, const QTransform& frame, const QTransform& toFrame);
     void drawDecorations(const TextRun& run, const QTransform& toRun, const QList<QPointF>& positions);
     void drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition);
     void drawKeptGlyphs(const QRawFont& font, const QColor& colour);
@@ -65,6 +71,11 @@ private:
     bool rasterEngine_ = false;
     QList<quint32> glyphBuffer_;  // reused by every text run
     QList<QPointF> positionBuffer_;
+    struct MissingGlyph {
+        QChar character;
+        QPointF position;  // in the run's frame
+    };
+    std::vector<MissingGlyph> missingBuffer_;
 };
 
 } // namespace kv::gdi
