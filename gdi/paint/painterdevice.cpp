@@ -87,6 +87,7 @@ PainterDevice::PainterDevice(QPainter& painter, const DeviceCaps& caps)
     base_ = painter_.transform();
     const QPaintEngine* engine = painter_.paintEngine();
     rasterEngine_ = engine && engine->type() == QPaintEngine::Raster;
+    callerClipped_ = painter_.hasClipping();
     resetState();
 }
 
@@ -118,6 +119,7 @@ void PainterDevice::setClip(const std::optional<QRegion>& clip)
     resetState();
     if (clip)
         painter_.setClipRegion(*clip, Qt::IntersectClip);
+    clip_ = clip;
 }
 
 std::optional<QColor> PainterDevice::prepareRop2(int32_t rop2, const QColor& colour)

@@ -58,6 +58,7 @@ private:
     void drawTransparentImage(const ImageDraw& image);
     void drawMaskImage(const ImageDraw& image);
     void drawScaledImage(const QImage& source, const QTransform& toDevice, bool smooth);
+    bool drawNearest(const QImage& source);
     bool combineWithDestination(const ImageDraw& image, uint32_t rop3, const QImage* mask);
     QImage* rasterTarget() const;
     // The world transform under which the painter's units are the target's own pixels, past
@@ -69,6 +70,8 @@ private:
     DeviceCaps caps_;
     QTransform base_;            // device pixels -> the painter's coordinates at construction
     bool rasterEngine_ = false;
+    bool callerClipped_ = false;       // the painter came with a clip of its own
+    std::optional<QRegion> clip_;      // the Dc's clip, device pixels
     QList<quint32> glyphBuffer_;  // reused by every text run
     QList<QPointF> positionBuffer_;
     struct MissingGlyph {
