@@ -265,7 +265,9 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
     if (text.empty())
         return;
     const QPolygonF cell = quad(start, layout.total, -baseline.down * font->ascent, baseline.down * font->descent);
-    if (state_.bkMode == OPAQUE) {
+    // A clipped cell lies inside the opaque box just filled with the same colour.
+    const bool cellAlreadyFilled = clipped && (options & ETO_OPAQUE);
+    if (state_.bkMode == OPAQUE && !cellAlreadyFilled) {
         QPainterPath p;
         p.addPolygon(cell);
         if (clipped) {

@@ -70,13 +70,17 @@ CachedGlyph rasterise(const QRawFont& font, quint32 glyph, const QTransform& pla
 
 } // namespace
 
+bool qtCachesGlyphSize(const QRawFont& font, const QTransform& deviceMatrix)
+{
+    const double size = font.pixelSize();
+    return size * size * std::abs(deviceMatrix.determinant()) < kQtLargestCachedGlyph * kQtLargestCachedGlyph;
+}
+
 bool isCacheableGlyphSize(const QRawFont& font, const QTransform& deviceMatrix)
 {
-    if (!font.isValid() || deviceMatrix.type() >= QTransform::TxProject)
+    if (!font.isValid() || deviceMatrix.type() >= QTransform::TxProject || qtCachesGlyphSize(font, deviceMatrix))
         return false;
     const double size = font.pixelSize();
-    if (size * size * std::abs(deviceMatrix.determinant()) < kQtLargestCachedGlyph * kQtLargestCachedGlyph)
-        return false;
     const double across = std::hypot(deviceMatrix.m11(), deviceMatrix.m12()) * size;
     const double down = std::hypot(deviceMatrix.m21(), deviceMatrix.m22()) * size;
     return std::max(across, down) <= kLargestKeptGlyph;

@@ -26,6 +26,9 @@ struct CachedGlyph {
     QPoint topLeft;   // device pixel of the image's corner
 };
 
+// True for glyphs Qt's raster engine draws from its own glyph cache under `deviceMatrix`.
+bool qtCachesGlyphSize(const QRawFont& font, const QTransform& deviceMatrix);
+
 // True for glyphs Qt fills from their outlines under `deviceMatrix` (the run's transform onto
 // device pixels) and that are small enough to keep: the glyphs this cache serves.
 bool isCacheableGlyphSize(const QRawFont& font, const QTransform& deviceMatrix);

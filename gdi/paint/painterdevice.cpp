@@ -3,6 +3,7 @@
 // the result is what the operation would give on white paper.
 #include "gdi/paint/painterdevice.h"
 #include "gdi/paint/hatch.h"
+#include "gdi/paint/pixelrect.h"
 #include "gdi/paint/rop.h"
 
 #include <QPaintEngine>
@@ -72,38 +73,6 @@ QPainterPath onWholePixels(QPainterPath path)
     return path;
 }
 
-// The whole pixels an unsmoothed fill of an upright rectangle covers (those whose centres lie
-// inside it), when the path is one such rectangle on the target: Qt fills a pixel rectangle
-// directly, where a general path goes through its scan converter, which is most of what the
-// background boxes of a text page cost. Nothing for other paths, and for an edge within a
-// sixty-fourth of a pixel centre, where the scan converter's fixed point decides.
-std::optional<QRect> coveredPixelRectangle(const QPainterPath& path, const QTransform& toTarget)
-{
-    const int n = path.elementCount();
-    if (toTarget.type() > QTransform::TxScale || (n != 4 && n != 5) || !path.elementAt(0).isMoveTo())
-        return std::nullopt;
-    QPointF c[5];
-    for (int i = 0; i < n; ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        if (i > 0 && !e.isLineTo())
-            return std::nullopt;
-        c[i] = toTarget.map(QPointF(e.x, e.y));
-    }
-    if (n == 5 && c[4] != c[0])
-        return std::nullopt;
-    const bool acrossFirst = c[0].y() == c[1].y() && c[1].x() == c[2].x() && c[2].y() == c[3].y() && c[3].x() == c[0].x();
-    const bool downFirst = c[0].x() == c[1].x() && c[1].y() == c[2].y() && c[2].x() == c[3].x() && c[3].y() == c[0].y();
-    if (!acrossFirst && !downFirst)
-        return std::nullopt;
-    const QRectF r = QRectF(c[0], c[2]).normalized();
-    constexpr double kUndecided = 1.0 / 64;
-    for (const double edge : {r.left(), r.right(), r.top(), r.bottom()})
-        if (std::abs(edge - std::floor(edge) - 0.5) < kUndecided || std::abs(edge) > 1e6)
-            return std::nullopt;
-    const int left = int(std::lround(r.left())), top = int(std::lround(r.top()));
-    return QRect(left, top, int(std::lround(r.right())) - left, int(std::lround(r.bottom())) - top);
-}
-
 bool isStyled(const QPen& pen)
 {
     return pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen;
@@ -118,6 +87,7 @@ PainterDevice::PainterDevice(QPainter& painter, const DeviceCaps& caps)
     base_ = painter_.transform();
     const QPaintEngine* engine = painter_.paintEngine();
     rasterEngine_ = engine && engine->type() == QPaintEngine::Raster;
+    callerClipped_ = painter_.hasClipping();
     resetState();
 }
 
@@ -154,6 +124,7 @@ void PainterDevice::setClip(const std::optional<QRegion>& clip)
     resetState();
     if (clip)
         painter_.setClipRegion(*clip, Qt::IntersectClip);
+    clip_ = clip;
 }
 
 std::optional<QColor> PainterDevice::prepareRop2(int32_t rop2, const QColor& colour, bool sourceCopy)

@@ -15,6 +15,8 @@
 #include <QList>
 #include <QTransform>
 
+#include <vector>
+
 class QPainter;
 class QRawFont;
 
@@ -44,7 +46,11 @@ private:
     void fillWithBrush(const QPainterPath& path, const DrawBrush& brush);
     void fillHatchWithRasterOp(const QPainterPath& path, const DrawBrush& brush);
     void strokeOutline(const QPainterPath& path, const DrawPen& pen);
-    void drawGlyphs(const TextRun& run);
+    // The run's glyphs and their positions in the run's frame into the buffers, and the
+    // characters its face lacks apart.
+    void collectGlyphs(const TextRun& run, const QTransform& toFrame);
+    bool clipBoxCutsNothing(const TextRun& run, const QTransform& frame) const;
+    void drawGlyphs(const TextRun& run, const QTransform& frame, const QTransform& toFrame);
     void drawDecorations(const TextRun& run, const QTransform& toRun, const QList<QPointF>& positions);
     void drawGlyphFallback(const TextRun& run, QChar c, QPointF localPosition);
     void drawKeptGlyphs(const QRawFont& font, const QColor& colour);
@@ -53,6 +59,7 @@ private:
     void drawTransparentImage(const ImageDraw& image);
     void drawMaskImage(const ImageDraw& image);
     void drawScaledImage(const QImage& source, const QTransform& toDevice, bool smooth);
+    bool drawNearest(const QImage& source);
     bool combineWithDestination(const ImageDraw& image, uint32_t rop3, const QImage* mask);
     QImage* rasterTarget() const;
     // The world transform under which the painter's units are the target's own pixels, past
@@ -64,8 +71,15 @@ private:
     DeviceCaps caps_;
     QTransform base_;            // device pixels -> the painter's coordinates at construction
     bool rasterEngine_ = false;
+    bool callerClipped_ = false;       // the painter came with a clip of its own
+    std::optional<QRegion> clip_;      // the Dc's clip, device pixels
     QList<quint32> glyphBuffer_;  // reused by every text run
     QList<QPointF> positionBuffer_;
+    struct MissingGlyph {
+        QChar character;
+        QPointF position;  // in the run's frame
+    };
+    std::vector<MissingGlyph> missingBuffer_;
 };
 
 } // namespace kv::gdi

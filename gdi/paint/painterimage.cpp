@@ -3,6 +3,7 @@
 // draws into a QImage, and are approximated elsewhere.
 #include "gdi/paint/painterdevice.h"
 #include "gdi/paint/hatch.h"
+#include "gdi/paint/nearestscale.h"
 #include "gdi/paint/rop.h"
 #include "gdi/paint/shrink.h"
 
@@ -160,9 +161,38 @@ void PainterDevice::drawScaledImage(const QImage& source, const QTransform& toDe
     }
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter_.setTransform(toDevice * base_);
-    painter_.drawImage(QPointF(0, 0), source);
+    if (smooth || !drawNearest(source))
+        painter_.drawImage(QPointF(0, 0), source);
     painter_.setTransform(base_);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+// An opaque bitmap copied unsmoothed straight into the target image, past the painter, when
+// nothing the painter would add is in the way: no blending, no opacity, and no clip other than
+// a rectangle the Dc set, laid on the target's pixels by a whole-pixel shift. The painter's
+// transform is where the bitmap goes.
+bool PainterDevice::drawNearest(const QImage& source)
+{
+    QImage* target = rasterTarget();
+    const QTransform toTarget = painter_.deviceTransform();
+    const QPainter::CompositionMode mode = painter_.compositionMode();
+    if (!target || callerClipped_ || painter_.opacity() != 1 || !canScaleNearest(source, *target, toTarget)
+        || (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source))
+        return false;
+    if (!clip_) {
+        scaleNearest(source, toTarget, *target, target->rect());
+        return true;
+    }
+    const QTransform deviceToTarget = base_ * painter_.worldTransform().inverted() * toTarget;
+    const QPoint shift(int(std::lround(deviceToTarget.dx())), int(std::lround(deviceToTarget.dy())));
+    if (deviceToTarget.type() > QTransform::TxTranslate || QPointF(shift) != QPointF(deviceToTarget.dx(), deviceToTarget.dy()))
+        return false;
+    // Qt steps a stretch from the corner of a clip rectangle; through a region of several it
+    // takes another road.
+    if (clip_->rectCount() != 1)
+        return false;
+    scaleNearest(source, toTarget, *target, clip_->boundingRect().translated(shift));
+    return true;
 }
 
 void PainterDevice::drawRopImage(const ImageDraw& image)

@@ -5,6 +5,7 @@
 #include "gdi/paint/painterdevice.h"
 
 #include "gdi/paint/glyphcache.h"
+#include "gdi/paint/pixelrect.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -44,32 +45,31 @@ void PainterDevice::drawText(const TextRun& run)
     }
     if (run.text.empty() || !run.font || run.origins.size() < run.text.size() || run.rop2 == R2_NOP)
         return;
-    const bool clipped = run.clipBox.has_value();
+    const QTransform frame = runFrame(run);
+    bool invertible = false;
+    const QTransform toFrame = frame.inverted(&invertible);
+    if (!invertible)
+        return;
+    collectGlyphs(run, toFrame);
+    const bool clipped = run.clipBox && !clipBoxCutsNothing(run, frame);
     if (clipped) {
         painter_.save();
         QPainterPath box;
         box.addPolygon(*run.clipBox);
         painter_.setClipPath(box, Qt::IntersectClip);
     }
-    drawGlyphs(run);
+    drawGlyphs(run, frame, toFrame);
     if (clipped)
         painter_.restore();
     painter_.setTransform(base_);
 }
 
-void PainterDevice::drawGlyphs(const TextRun& run)
+void PainterDevice::collectGlyphs(const TextRun& run, const QTransform& toFrame)
 {
     const ResolvedFont& font = *run.font;
-    const QTransform frame = runFrame(run);
-    bool invertible = false;
-    const QTransform toFrame = frame.inverted(&invertible);
-    if (!invertible)
-        return;
-    setBlending(run.sourceCopy);
-    painter_.setTransform(frame * base_);
-    painter_.setPen(run.color);
     glyphBuffer_.clear();
     positionBuffer_.clear();
+    missingBuffer_.clear();
     for (size_t i = 0; i < run.text.size(); ++i) {
         const char16_t c = run.text[i];
         if (isControl(c))
@@ -86,9 +86,68 @@ void PainterDevice::drawGlyphs(const TextRun& run)
             glyphBuffer_.append(glyphs[0]);
             positionBuffer_.append(position);
         } else if (!chars[0].isSpace()) {
-            drawGlyphFallback(run, chars[0], position);
+            missingBuffer_.push_back({chars[0], position});
         }
     }
+}
+
+// Clipping to a box costs Qt's raster engine a clip mask as tall as the target for every run,
+// most of what a spooled page of boxed text runs costs, while the box mostly holds its glyphs
+// anyway. The clip changes no pixel when the box covers whole target pixels and every glyph's
+// ink lies inside them. Qt composes a glyph from its own cache at the whole pixel left of its
+// origin (the glyph image one pixel wider for a sub-pixel placement) and on the whole pixel row
+// nearest its baseline, so with a plain shift onto the target its pixels are known; a glyph
+// drawn any other way is allowed a pixel of the font for hinting and two more. Characters drawn
+// by fallback faces, outlines filled for one-bit text and decorations are not measured, and
+// keep the clip.
+bool PainterDevice::clipBoxCutsNothing(const TextRun& run, const QTransform& frame) const
+{
+    const ResolvedFont& font = *run.font;
+    if (!rasterEngine_ || !missingBuffer_.empty() || run.aliased || font.underline || font.strikeOut || !font.raw.isValid())
+        return false;
+    QPainterPath box;
+    box.addPolygon(*run.clipBox);
+    const QTransform toTarget = painter_.deviceTransform();
+    const std::optional<QRect> pixels = coveredPixelRectangle(box, toTarget);
+    if (!pixels)
+        return false;
+    const QRectF inside(*pixels);
+    const QTransform glyphToTarget = frame * toTarget;
+    const bool placedByQt = glyphToTarget.type() <= QTransform::TxTranslate && qtCachesGlyphSize(font.raw, glyphToTarget);
+    const double fontPixel = std::max(std::hypot(glyphToTarget.m11(), glyphToTarget.m12()),
+                                      std::hypot(glyphToTarget.m21(), glyphToTarget.m22()));
+    const double room = fontPixel + 2;
+    constexpr double kFixedPointStep = 1.0 / 64;  // Qt places glyphs in 64ths of a pixel
+    for (qsizetype g = 0; g < glyphBuffer_.size(); ++g) {
+        const QRectF ink = font.raw.boundingRect(glyphBuffer_[g]);
+        if (ink.isEmpty())
+            continue;
+        QRectF reach;
+        if (placedByQt) {
+            const QPointF origin = glyphToTarget.map(positionBuffer_[g]);
+            const double column = std::floor(origin.x());
+            const double widening = origin.x() == column ? 0 : 1;
+            reach.setLeft(column + ink.left());
+            reach.setRight(std::floor(origin.x() + kFixedPointStep) + ink.right() + widening);
+            reach.setTop(std::floor(origin.y()) + ink.top());
+            reach.setBottom(std::floor(origin.y() + 0.5 + kFixedPointStep) + ink.bottom());
+        } else {
+            reach = glyphToTarget.mapRect(ink.translated(positionBuffer_[g])).adjusted(-room, -room, room, room);
+        }
+        if (!inside.contains(reach))
+            return false;
+    }
+    return true;
+}
+
+void PainterDevice::drawGlyphs(const TextRun& run, const QTransform& frame, const QTransform& toFrame)
+{
+    const ResolvedFont& font = *run.font;
+    setBlending(run.sourceCopy);
+    painter_.setTransform(frame * base_);
+    painter_.setPen(run.color);
+    for (const MissingGlyph& missing : missingBuffer_)
+        drawGlyphFallback(run, missing.character, missing.position);
     if (!glyphBuffer_.isEmpty() && run.aliased) {
         // Glyph runs are always drawn smoothed by the raster engine; one-bit text is filled
         // from the glyphs' outlines instead.

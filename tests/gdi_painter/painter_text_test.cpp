@@ -165,3 +165,60 @@ TEST(PainterText, AFallbackGlyphStretchedThousandsOfPixelsWideIsDrawn)
     }
     EXPECT_TRUE(inkBounds(image).has_value());
 }
+
+namespace {
+
+// The bounding box of every pixel the run changed, however faintly.
+std::optional<QRect> touchedBounds(const QImage& image)
+{
+    int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) | 0xFF000000u) != kWhite) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    if (left > right)
+        return std::nullopt;
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+QImage drawn(const TextRun& run)
+{
+    Canvas c(480, 160);
+    c.dev().drawText(run);
+    return c.finish();
+}
+
+} // namespace
+
+// Runs whose box holds all their ink are drawn without clipping; a box that misses even one
+// pixel row or column of it must still cut, for faces, sizes (up to glyphs too large for Qt's
+// glyph cache) and sub-pixel starts alike.
+TEST(PainterText, ClipBoxCutsTheLastPixelOfInkOnEverySide)
+{
+    int runs = 0;
+    for (const char16_t* face : {u"Arial", u"Courier New", u"Times New Roman"})
+        for (const double height : {-9.0, -17.0, -33.0, -90.0})
+            for (const double fraction : {0.0, 0.25, 0.5, 0.8}) {
+                const TextRun plain = layoutRun(u"\u00C5gjW|y", font(face, height), QPointF(20 + fraction, 110 + fraction));
+                const QImage unclipped = drawn(plain);
+                const std::optional<QRect> ink = touchedBounds(unclipped);
+                ASSERT_TRUE(ink);
+                TextRun roomy = plain;
+                roomy.clipBox = QPolygonF(QRectF(ink->adjusted(-1, -1, 2, 2)));
+                EXPECT_EQ(drawn(roomy), unclipped);
+                const QRect tight[] = {ink->adjusted(1, 0, 1, 1), ink->adjusted(0, 1, 1, 1),
+                                       ink->adjusted(0, 0, 0, 1), ink->adjusted(0, 0, 1, 0)};
+                for (const QRect& box : tight) {
+                    TextRun cut = plain;
+                    cut.clipBox = QPolygonF(QRectF(box));
+                    const std::optional<QRect> left = touchedBounds(drawn(cut));
+                    ASSERT_TRUE(left);
+                    EXPECT_TRUE(box.contains(*left)) << "box " << box.x() << ',' << box.y() << ' ' << box.width() << 'x'
+                                                     << box.height() << " at height " << height << " + " << fraction;
+                    ++runs;
+                }
+            }
+    EXPECT_EQ(runs, 3 * 4 * 4 * 4);
+}
