@@ -94,8 +94,21 @@ Layout layoutFromFont(std::u16string_view text, const ResolvedFont& font, const 
     return layout;
 }
 
-// Alignment: a shift along the baseline, then across it to the baseline.
-QPointF alignmentShift(uint32_t textAlign, const Layout& layout, const Baseline& baseline, const ResolvedFont& font)
+// The ascent or descent (per em) of the font as its text metrics report it, in device pixels:
+// the font is realized at a whole number of pixels to the em, its ascent and descent are whole
+// pixels of that, and the metrics are given in whole logical units of `logicalUnit` device
+// pixels. On a page drawn larger than it was written, a logical unit spans several pixels, and
+// text aligned by its top or bottom lands where that rounding puts it.
+double reportedMetric(double perEm, double em, double logicalUnit)
+{
+    const double pixels = std::round(perEm * std::max(1.0, std::floor(em)));
+    return logicalUnit > 0 ? std::round(pixels / logicalUnit) * logicalUnit : pixels;
+}
+
+// Alignment: a shift along the baseline, then across it to the baseline. `logicalUnit`: the
+// device length of one logical unit across the baseline.
+QPointF alignmentShift(uint32_t textAlign, const Layout& layout, const Baseline& baseline, const ResolvedFont& font,
+                       double logicalUnit)
 {
     QPointF shift;
     if ((textAlign & TA_CENTER) == TA_CENTER)
@@ -104,9 +117,12 @@ QPointF alignmentShift(uint32_t textAlign, const Layout& layout, const Baseline&
         shift = -layout.total;
     if ((textAlign & TA_BASELINE) == TA_BASELINE)
         return shift;
+    const double em = font.raw.isValid() ? font.raw.pixelSize() : 0;
+    if (em <= 0 || logicalUnit <= 1)  // no face to realize, or no coarser grid than the pixels
+        return textAlign & TA_BOTTOM ? shift - baseline.down * font.descent : shift + baseline.down * font.ascent;
     if (textAlign & TA_BOTTOM)
-        return shift - baseline.down * font.descent;
-    return shift + baseline.down * font.ascent;
+        return shift - baseline.down * reportedMetric(font.descent / em, em, logicalUnit);
+    return shift + baseline.down * reportedMetric(font.ascent / em, em, logicalUnit);
 }
 
 // The current position after a run drawn with TA_UPDATECP: past its end in the direction of
@@ -236,7 +252,11 @@ void Dc::extTextOut(int32_t x, int32_t y, uint32_t options, const RectL* rect, s
         ? layoutFromDx(text, dx, pdy, baseline, linear)
         : layoutFromFont(text, *font, baseline, linear, advancePixel, state_.textCharExtra * impl_->xScale(),
                          state_.justifyCount > 0 ? state_.justifyExtra * impl_->xScale() : 0);
-    const QPointF start = m.map(refLogical) + alignmentShift(state_.textAlign, layout, baseline, *font);
+    bool invertible = false;
+    const QTransform toLogical = linear.inverted(&invertible);
+    const double logicalAcross = invertible ? QLineF(QPointF(), toLogical.map(baseline.down)).length() : 0;
+    const QPointF start = m.map(refLogical)
+        + alignmentShift(state_.textAlign, layout, baseline, *font, logicalAcross > 0 ? 1 / logicalAcross : 0);
     if (updateCp)
         state_.currentPosition = positionAfter(state_.textAlign, refLogical, layout);
 

@@ -249,3 +249,29 @@ TEST(DcText, OwnAdvancesAreWholePixelsOfTheDeviceTheTextIsMeasuredOn)
     EXPECT_TRUE(differ);  // the two roads round at different pixel sizes
     EXPECT_DOUBLE_EQ(onDevice[0].x(), 7.5);
 }
+
+// A page drawn larger than it was written: a run aligned by its top or bottom has its baseline
+// a whole number of logical units from the reference point, the nearest to the font's ascent
+// or descent; where a logical unit is no larger than a pixel the metrics are used as they are.
+TEST(DcText, TopAndBottomAlignmentKeepTheFontMetricsInWholeLogicalUnits)
+{
+    // The same font at 200 pixels to the em, on a page of one and of twenty pixels a unit.
+    const auto baselineShift = [](int unit, uint32_t align) {
+        TraceDevice device;
+        Dc dc(device);
+        dc.setMapMode(MM_ANISOTROPIC);
+        dc.setWindowExt(1, 1);
+        dc.setViewportExt(unit, unit);
+        dc.selectObject(kvtest::font(-200 / unit));
+        dc.setTextAlign(align);
+        dc.extTextOut(0, 50, 0, nullptr, u"H");
+        return device.texts.at(0).origins.at(0).y() - 50.0 * unit;
+    };
+    for (const uint32_t align : {uint32_t(TA_TOP), uint32_t(TA_BOTTOM)}) {
+        const double fine = baselineShift(1, align);
+        const double coarse = baselineShift(20, align);
+        EXPECT_NE(fine, std::round(fine)) << align;  // the face's metric, unrounded
+        EXPECT_DOUBLE_EQ(coarse, 20 * std::round(std::round(fine) / 20)) << align;
+        EXPECT_NE(coarse, fine) << align;
+    }
+}
