@@ -29,7 +29,7 @@ protected:
         return view;
     }
 
-    static QImage paint(kv::KVMETAFILE& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    static QImage paint(kv::KVMETAFILE& view) { return kvtest::shownImage(view); }
 
     QTemporaryDir dir;
     QWidget parent;

@@ -107,18 +107,8 @@ protected:
         return view;
     }
 
-    // What the control shows on the screen, through the cache.
-    static QImage shown(kv::KVMETAFILE& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-    // The same control played directly, without the cache.
-    static QImage played(kv::KVMETAFILE& view)
-    {
-        QImage image(view.size(), QImage::Format_RGB32);
-        image.fill(view.palette().color(QPalette::Window));
-        QPainter painter(&image);
-        view.Paint(painter);
-        return image;
-    }
+    static QImage shown(kv::KVMETAFILE& view) { return kvtest::shownImage(view); }
+    static QImage played(kv::KVMETAFILE& view) { return kvtest::playedImage(view); }
 
     QTemporaryDir dir;
     QWidget parent;

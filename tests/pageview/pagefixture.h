@@ -17,6 +17,19 @@
 
 namespace kvtest {
 
+// What a page view shows on the screen, through the page cache.
+inline QImage shownImage(kv::KVMETAFILE& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// The same page view played directly, without the cache.
+inline QImage playedImage(kv::KVMETAFILE& view)
+{
+    QImage image(view.size(), QImage::Format_RGB32);
+    image.fill(view.palette().color(QPalette::Window));
+    QPainter painter(&image);
+    view.Paint(painter);
+    return image;
+}
+
 inline constexpr int kPageWidth = 4800;
 inline constexpr int kPageHeight = 6600;
 inline constexpr int kOffset = 100;

@@ -221,16 +221,8 @@ protected:
         return view;
     }
 
-    static QImage shown(kv::KVMETAFILE& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-    static QImage played(kv::KVMETAFILE& view)
-    {
-        QImage image(view.size(), QImage::Format_RGB32);
-        image.fill(view.palette().color(QPalette::Window));
-        QPainter painter(&image);
-        view.Paint(painter);
-        return image;
-    }
+    static QImage shown(kv::KVMETAFILE& view) { return kvtest::shownImage(view); }
+    static QImage played(kv::KVMETAFILE& view) { return kvtest::playedImage(view); }
 
     // The tiles the control shows at its origin now.
     static QRect tilesShown(kv::KVMETAFILE& view)

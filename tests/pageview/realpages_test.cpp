@@ -70,7 +70,7 @@ protected:
     {
         kv::KVMETAFILE view(0, 0, size.width(), size.height(), file, &parent, printer);
         view.lShadow = false;
-        return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return kvtest::shownImage(view);
     }
 
     QWidget parent;
@@ -140,7 +140,7 @@ TEST_F(RealPagesTest, APictureLargerThanTheSheetIsCutByTheSheet)
     view.lShadow = false;
     view.SetZoomFactor(0.5, 1);
     view.ZoomIn();  // the sheet covers the left half of the view
-    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = kvtest::shownImage(view);
     const auto red = colourBox(shown, kRed);
     ASSERT_TRUE(red.has_value());
     EXPECT_LE(red->right(), 241) << "red beyond the sheet";

@@ -20,7 +20,7 @@ protected:
         parent.show();
     }
 
-    static QImage paint(kv::KVMETAFILE& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    static QImage paint(kv::KVMETAFILE& view) { return kvtest::shownImage(view); }
 
     // Paints twice with the event loop between: an alert, if any, has come by then.
     QImage paintSettled(kv::KVMETAFILE& view)
